@@ -1,0 +1,111 @@
+// korva2017-run: runs the KORVA analysis engine on a project file from the shell.
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <string>
+
+#include "engine_run.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Exit codes: 0 complete; 2 the runner itself failed (usage, project, library);
+// 10 + the engine's status when the engine ended with a status other than 0.
+constexpr int kExitUsage = 2;
+constexpr int kExitStatusBase = 10;
+
+void usage(std::FILE* to) {
+  std::fprintf(to,
+               "Usage: korva2017-run [--library PATH] PROJECT.kv8d\n"
+               "\n"
+               "Runs the KORVA drilled-shaft analysis on a project file. The engine writes\n"
+               "its results beside the project:\n"
+               "  .kv8o  report            .kv8p  plot data for the program's graphs\n"
+               "  .kv8r  run-time messages  .kv8z  t-z and Q-w curves\n"
+               "\n"
+               "Options:\n"
+               "  --library PATH  engine library to load (default: %s beside this program)\n"
+               "  --help          show this help\n"
+               "  --version       show the version\n"
+               "\n"
+               "Exit status: 0 when the analysis ran to its end; 2 when the project, the\n"
+               "engine library or its entry point is missing; otherwise 10 + the engine's\n"
+               "run status (12, 14: beyond the strength curve; 17: need another soil layer;\n"
+               "18: run files could not be set up; 19: project file could not be analysed).\n",
+               korva::kEngineLibraryName);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string project;
+  std::string library;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      usage(stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("korva2017-run %s\n", korva::kProgramVersion);
+      return 0;
+    }
+    if (arg == "--library" && i + 1 < argc) {
+      library = argv[++i];
+    } else if (!arg.empty() && arg[0] == '-') {
+      std::fprintf(stderr, "korva2017-run: unknown option %s (try --help)\n", arg.c_str());
+      return kExitUsage;
+    } else if (project.empty()) {
+      project = arg;
+    } else {
+      std::fprintf(stderr, "korva2017-run: only one project file may be given\n");
+      return kExitUsage;
+    }
+  }
+  if (project.empty()) {
+    usage(stderr);
+    return kExitUsage;
+  }
+
+  std::error_code ec;
+  if (!fs::is_regular_file(project, ec)) {
+    std::fprintf(stderr, "korva2017-run: project file not found: %s\n", project.c_str());
+    return kExitUsage;
+  }
+  const fs::path lib = library.empty() ? korva::ProgramDirectory() / korva::kEngineLibraryName
+                                       : fs::absolute(library);
+  if (!fs::is_regular_file(lib, ec)) {
+    std::fprintf(stderr, "korva2017-run: engine library not found: %s\n", lib.c_str());
+    return kExitUsage;
+  }
+
+  try {
+    const korva::RunFiles files = korva::RunFiles::ForProject(project);
+    const korva::EngineRunResult r = korva::RunEngine(lib, files.project);
+    if (r.outcome == korva::EngineRunResult::kLibraryFailed) {
+      std::fprintf(stderr, "korva2017-run: %s\n", r.error.c_str());
+      return kExitUsage;
+    }
+    std::fflush(stdout);
+    std::printf("\nKORVA run status %d: %s\n", r.status, korva::DescribeStatus(r.status).c_str());
+    const std::pair<const char*, const fs::path*> outputs[] = {
+        {"report", &files.report},
+        {"plot data", &files.plot},
+        {"messages", &files.messages},
+        {"t-z curves", &files.tz}};
+    for (const auto& [what, path] : outputs) {
+      if (fs::exists(*path, ec)) std::printf("  %-10s %s\n", what, path->c_str());
+    }
+    if (r.status != 0) {
+      std::fprintf(stderr, "korva2017-run: the analysis ended with status %d (%s); see %s\n",
+                   r.status, korva::DescribeStatus(r.status).c_str(), files.messages.c_str());
+      return kExitStatusBase + r.status;
+    }
+    return 0;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "korva2017-run: %s\n", e.what());
+    return kExitUsage;
+  }
+}

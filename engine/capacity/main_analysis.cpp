@@ -1,0 +1,38 @@
+// MAIN_ANALYSIS: reads the project and runs the analysis passes.
+#include "../frame/input_reader.h"
+#include "../frame/run_driver.h"
+
+namespace korva {
+
+namespace {
+
+void report_input_error(Run& run, const std::string& text) {
+  const std::string block =
+      "\n\n     *********************ERROR**********************\n"
+      "     THE PROJECT FILE CANNOT BE ANALYSED:\n     " + text +
+      "\n     THE ANALYSIS WAS STOPPED.\n";
+  run.out.put(kMessages, block);
+  run.out.put(kReport, block);
+  run.out.put(kConsole, block);
+  run.status = kStatusBadInput;
+}
+
+}  // namespace
+
+void MAIN_ANALYSIS(Run& run) {
+  if (!run.input_readable) {
+    report_input_error(run, "THE PROJECT FILE \"" + run.names.input + "\" CANNOT BE READ.");
+    return;
+  }
+  try {
+    ListReader in(run.input_lines);
+    run.input_as_read = read_project(in, run.out);
+    run.input = to_internal_units(run.input_as_read);
+    check_limits(run.input);
+  } catch (const InputError& e) {
+    report_input_error(run, e.what());
+    return;
+  }
+}
+
+}  // namespace korva

@@ -1,0 +1,257 @@
+#include "input_reader.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "streams.h"
+
+namespace korva {
+
+namespace {
+
+using Item = ListReader::Item;
+
+std::string at(int end, int layer, const char* name) {
+  return std::string(name) + (end == 0 ? " AT THE TOP OF LAYER " : " AT THE BOTTOM OF LAYER ") +
+         std::to_string(layer);
+}
+
+// Reads the records of one layer after its type and depth.
+void read_layer_records(ListReader& in, LayerInput& L, int k) {
+  const double s = L.SOIL;
+  double phis = 0, phit = 0;
+  auto factors = [&](std::vector<Item>& v, int e) {
+    v.emplace_back(&phis, at(e, k, "PHIS"));
+    v.emplace_back(&phit, at(e, k, "PHIT"));
+  };
+  // Each record ends with the layer's LRFD factors; the bottom record's values win.
+  for (int e = 0; e < 2; ++e) {
+    std::vector<Item> v;
+    if (s <= 3) {
+      v = {{&L.NC[e], at(e, k, "NC")},         {&L.GAMMA[e], at(e, k, "GAMMA")},
+           {&L.PHI[e], at(e, k, "PHI")},       {&L.CU[e], at(e, k, s == 1 ? "DELTA" : "CU")},
+           {&L.BLOWS[e], at(e, k, "BLOWS")},   {&L.TRANLM[e], at(e, k, "TRANLM")},
+           {&L.QMAX[e], at(e, k, "QMAX")}};
+    } else if (s == 4 || s == 7) {
+      v = {{&L.QUR[e], at(e, k, "QUR")},     {&L.QUCON[e], at(e, k, "QUCON")},
+           {&L.CS[e], at(e, k, "CS")},       {&L.DISCT[e], at(e, k, "DISCT")},
+           {&L.BDS[e], at(e, k, "BDS")},     {&L.TRANLM[e], at(e, k, "TRANLM")},
+           {&L.EL[e], at(e, k, "EL")},       {&L.RQD[e], at(e, k, "RQD")},
+           {&L.QMAX[e], at(e, k, "QMAX")}};
+    } else if (s == 5) {
+      v = {{&L.GAMMA[e], at(e, k, "GAMMA")}, {&L.BLOWS[e], at(e, k, "BLOWS")},
+           {&L.NU[e], at(e, k, "NU")},       {&L.EL[e], at(e, k, "EL")},
+           {&L.BDS[e], at(e, k, "BDS")},     {&L.TRANLM[e], at(e, k, "TRANLM")},
+           {&L.QMAX[e], at(e, k, "QMAX")}};
+    } else if (s == 6) {
+      v = {{&L.QUR[e], at(e, k, "QUR")},         {&L.ICOND[e], at(e, k, "ICOND")},
+           {&L.SLUMP[e], at(e, k, "SLUMP")},     {&L.WRDELTA[e], at(e, k, "WRDELTA")},
+           {&L.BDS[e], at(e, k, "BDS")},         {&L.TRANLM[e], at(e, k, "TRANLM")},
+           {&L.EL[e], at(e, k, "EL")},           {&L.RQD[e], at(e, k, "RQD")},
+           {&L.QMAX[e], at(e, k, "QMAX")}};
+    } else if (s == 8 || s == 9) {
+      v = {{&L.GAMMA[e], at(e, k, "GAMMA")},   {&L.BLOWS[e], at(e, k, "BLOWS")},
+           {&L.COEF[e], at(e, k, "BETA")},     {&L.TRANLM[e], at(e, k, "TRANLM")},
+           {&L.QMAX[e], at(e, k, "QMAX")}};
+    } else {
+      return;  // an unknown code above 3 has no records: the next values are the next layer
+    }
+    factors(v, e);
+    in.read(v);
+    L.PHIS = phis;
+    L.PHIT = phit;
+  }
+  if (s <= 3) {
+    if (s == 1) in.read({{&L.ISIDE, "ISIDE OF LAYER " + std::to_string(k)}});
+    in.read({{&L.COEF[0], at(0, k, "COEF")}, {&L.COEF[1], at(1, k, "COEF")}});
+    if (s == 1) L.DELTA = L.CU;
+  }
+}
+
+void refuse(const std::string& what) { throw InputError(what); }
+
+}  // namespace
+
+ProjectInput read_project(ListReader& in, Streams& out) {
+  ProjectInput p;
+  p.TITLE = in.read_text(72, "THE PROJECT TITLE");
+  out.write(kReport, "(5X,A72)", {p.TITLE});
+  out.put(kTzFile, "");
+  out.write(kTzFile, "(5X,A72)", {p.TITLE});
+  out.put(kTzFile, "\n");
+  out.put(kTzFile,
+          "     NOTE: TZ AND QW CURVES DATA ARE AVAILABLE ONLY FOR SAND AND CLAY LAYERS.\n");
+  out.put(kTzFile, "");
+  out.write(kConsole, "(5X,A72)", {p.TITLE});
+
+  in.read({{&p.IUNIT, "THE UNIT SYSTEM"}});
+  in.read({{&p.METHOD, "METHOD"},
+           {&p.KCYCL, "KCYCL"},
+           {&p.RCYCL, "RCYCL"},
+           {&p.PINC, "PINC"},
+           {&p.IMOD, "IMOD"},
+           {&p.NLRFD, "NLRFD"},
+           {&p.IPENT, "IPENT"},
+           {&p.IChart, "ICHART"},
+           {&p.UseElevation, "USEELEVATION"},
+           {&p.ValElevation, "VALELEVATION"},
+           {&p.PrintTZCurves, "PRINTTZCURVES"}});
+  in.read({{&p.DSTART, "DSTART"},
+           {&p.DIALIM, "DIALIM"},
+           {&p.RATIO, "RATIO"},
+           {&p.BELANG, "BELANG"},
+           {&p.TOPLEN, "TOPLEN"},
+           {&p.BS, "BS"},
+           {&p.Ec, "EC"}});
+  in.read({{&p.NLAYER, "THE NUMBER OF LAYERS"},
+           {&p.WTD, "WTD"},
+           {&p.P_DGH, "THE DESIGN LOAD OR DEPTH"},
+           {&p.FST, "FST"},
+           {&p.FSB, "FSB"}});
+  if (p.NLAYER < 1 || p.NLAYER > kMaxLayers) {
+    refuse("THE PROJECT HAS " + std::to_string(p.NLAYER) + " SOIL LAYERS; THE ENGINE ANALYSES 1 TO " +
+           std::to_string(kMaxLayers) + " LAYERS.");
+  }
+
+  const double min_length = 6 * p.DSTART + p.TOPLEN + p.BS;
+  if (p.IPENT > 0) {
+    in.read({{&p.PDMIN, "PDMIN OF THE LENGTH VARIATION"},
+             {&p.PDINCR, "PDINCR OF THE LENGTH VARIATION"}});
+    if (p.PDMIN == 0) p.PDMIN = 0.7 * p.P_DGH;
+    if (p.PDINCR == 0) p.PDINCR = p.si() ? 1.0 : 3.0;
+    p.PDMIN = std::max(p.PDMIN, min_length);
+  }
+  if (p.IChart > 0) {
+    in.read({{&p.PDMIN, "PDMIN OF THE DESIGN CHARTS"},
+             {&p.PDINCR, "PDINCR OF THE DESIGN CHARTS"},
+             {&p.DIAMINCR, "DIAMINCR OF THE DESIGN CHARTS"},
+             {&p.NPOINTPD, "THE NUMBER OF DESIGN-CHART SETTLEMENTS"}});
+    if (p.NPOINTPD > kMaxSettlements) {
+      refuse("THE PROJECT ASKS FOR " + std::to_string(p.NPOINTPD) +
+             " DESIGN-CHART SETTLEMENTS; THE ENGINE HOLDS AT MOST " +
+             std::to_string(kMaxSettlements) + ".");
+    }
+    p.PDSETT.assign(static_cast<std::size_t>(std::max(p.NPOINTPD, 0)), 0.0);
+    std::vector<Item> v;
+    for (std::size_t i = 0; i < p.PDSETT.size(); ++i)
+      v.emplace_back(&p.PDSETT[i], "DESIGN-CHART SETTLEMENT " + std::to_string(i + 1));
+    in.read(v);
+    if (p.PDMIN == 0) p.PDMIN = 0.3 * p.P_DGH;
+    if (p.PDINCR == 0) p.PDINCR = p.si() ? 1.0 : 3.0;
+    if (p.DIAMINCR == 0) p.DIAMINCR = p.si() ? 0.15 : 0.5;
+    p.PDMIN = std::max(p.PDMIN, min_length);
+  }
+
+  p.layers.resize(static_cast<std::size_t>(p.NLAYER));
+  for (int k = 1; k <= p.NLAYER; ++k) {
+    LayerInput& L = p.layers[static_cast<std::size_t>(k - 1)];
+    in.read({{&L.SOIL, "THE SOIL TYPE OF LAYER " + std::to_string(k)},
+             {&L.DEPTH, "THE BOTTOM DEPTH OF LAYER " + std::to_string(k)}});
+    read_layer_records(in, L, k);
+    // A limit of (almost) zero means "no limit".
+    for (TopBottom* v : {&L.TRANLM, &L.QMAX})
+      for (double& x : *v)
+        if (std::fabs(x) < 1e-10) x = 1e10;
+  }
+  warn_profile_depth(p, out);
+
+  if (p.PrintTZCurves == 1) {
+    in.read({{&p.NTZ, "THE NUMBER OF T-Z CURVE DEPTHS"}});
+    if (p.NTZ > kMaxTzDepths) {
+      refuse("THE PROJECT ASKS FOR " + std::to_string(p.NTZ) +
+             " T-Z CURVE DEPTHS; THE ENGINE HOLDS AT MOST " + std::to_string(kMaxTzDepths) + ".");
+    }
+    p.TZDEP.assign(static_cast<std::size_t>(std::max(p.NTZ, 0)), 0.0);
+    for (std::size_t i = 0; i < p.TZDEP.size(); ++i)
+      in.read({{&p.TZDEP[i], "T-Z CURVE DEPTH " + std::to_string(i + 1)}});
+  }
+  return p;
+}
+
+ProjectInput to_internal_units(const ProjectInput& raw) {
+  ProjectInput p = raw;
+  if (p.RATIO == 1) p.RATIO = 0;  // a ratio of 1 is a straight shaft
+  p.DIAEND = std::max(p.DSTART, p.DIALIM);
+  p.TARGET_LENGTH = p.METHOD == 2 ? p.P_DGH : 0.0;
+
+  // Moduli to tons/ft2: English lb/in2 * 144/2000, SI kN/m2 * 20.885/2000.
+  const double modulus = p.si() ? 20.885 / 2000.0 : 144.0 / 2000.0;
+  p.Ec *= modulus;
+  for (LayerInput& L : p.layers)
+    for (double& x : L.EL) x *= modulus;
+
+  if (!p.si()) return p;
+
+  constexpr double kFt = 3.2808;      // m to ft
+  constexpr double kTons = 0.1124;    // kN to tons
+  constexpr double kPcf = 6.3659;     // kN/m3 to lb/ft3
+  constexpr double kPsf = 20.885;     // kN/m2 to lb/ft2
+  // The one design value is converted as a load even when it is a depth; the target
+  // length carries the depth in ft.
+  p.TARGET_LENGTH *= kFt;
+  p.P_DGH *= kTons;
+  for (double* x : {&p.WTD, &p.PDMIN, &p.PDINCR, &p.DIAMINCR, &p.DSTART, &p.DIALIM, &p.DIAEND,
+                    &p.TOPLEN, &p.BS, &p.PINC})
+    *x *= kFt;
+  for (double& z : p.TZDEP) z *= kFt;
+  for (LayerInput& L : p.layers) {
+    L.DEPTH *= kFt;
+    for (int e = 0; e < 2; ++e) {
+      L.GAMMA[e] *= kPcf;
+      L.CU[e] *= kPsf;
+      L.TRANLM[e] *= kPsf;
+      L.QMAX[e] *= kPsf;
+      L.QUR[e] *= kPsf;
+      L.QUCON[e] *= kPsf;
+      L.CS[e] *= kFt;
+      L.DISCT[e] *= kFt;
+      L.BDS[e] *= kFt;
+    }
+  }
+  return p;
+}
+
+int design_chart_diameter_count(const ProjectInput& p, int cap) {
+  if (p.IChart <= 0) return 1;
+  if (!(p.DIAMINCR > 0)) return cap + 1;
+  int n = 0;
+  double d = p.DSTART;
+  do {
+    ++n;
+    d += p.DIAMINCR;
+  } while (d < p.DIAEND + 0.02 && n <= cap);
+  return n;
+}
+
+void check_limits(const ProjectInput& p) {
+  double bottom = 0;
+  for (const LayerInput& L : p.layers) bottom = std::max(bottom, L.DEPTH);
+  if (std::floor(bottom + 0.5) > kMaxProfileDepthFt) {
+    refuse("THE SOIL PROFILE REACHES " + std::to_string(static_cast<long>(bottom + 0.5)) +
+           " FT; THE ENGINE'S DEPTH TABLES HOLD AT MOST 500 ONE-FOOT STEPS.");
+  }
+  if ((p.IPENT > 0 || p.IChart > 0) && !(p.PDINCR > 0)) {
+    refuse("THE LENGTH INCREMENT OF THE LENGTH VARIATION MUST BE POSITIVE.");
+  }
+  if (p.IChart > 0) {
+    if (!(p.DIAMINCR > 0)) refuse("THE DIAMETER INCREMENT OF THE DESIGN CHARTS MUST BE POSITIVE.");
+    if (design_chart_diameter_count(p, kMaxChartDiameters) > kMaxChartDiameters) {
+      refuse("THE DESIGN CHARTS WOULD ANALYSE MORE THAN " + std::to_string(kMaxChartDiameters) +
+             " DIAMETERS; INCREASE THE DIAMETER INCREMENT OR NARROW THE DIAMETER RANGE.");
+    }
+  }
+}
+
+void warn_profile_depth(const ProjectInput& p, Streams& out) {
+  // Both values are in the user's length unit here.
+  if (p.METHOD != 2 || p.layers.empty()) return;
+  if (!(p.P_DGH > p.layers.back().DEPTH)) return;
+  const char* block =
+      "\n\n     *********************WARNING**********************\n"
+      "     PLEASE PROVIDE THE SOIL DEPTH THAT IS TWO-DIAMETER DEEPER\n"
+      "     THAN THE TIP OF DRILLED SHAFTS\n";
+  out.put(kMessages, block);
+  out.put(kReport, block);
+}
+
+}  // namespace korva

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds KORVA twice (a normal Debug build and a build with
+# AddressSanitizer and UndefinedBehaviorSanitizer) and runs every test in both.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+
+"$here/scripts/install-deps.sh"
+"$here/scripts/build.sh" "$here/build"
+"$here/scripts/build.sh" "$here/build-asan" -DKORVA_SANITIZE=ON -DKORVA_BUILD_BENCH=OFF
+
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+chmod 700 "$XDG_RUNTIME_DIR"
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+
+run_ctest() {
+  if command -v xvfb-run >/dev/null 2>&1; then
+    xvfb-run -a ctest --test-dir "$1" --output-on-failure -j"$(nproc)"
+  else
+    ctest --test-dir "$1" --output-on-failure -j"$(nproc)"
+  fi
+}
+run_ctest "$here/build"
+run_ctest "$here/build-asan"
