@@ -1,6 +1,7 @@
 // MAIN_ANALYSIS: reads the project and runs the analysis passes.
-#include "../frame/input_reader.h"
-#include "../frame/run_driver.h"
+#include "analysis.h"
+#include "frame/input_reader.h"
+#include "frame/run_driver.h"
 
 namespace korva {
 
@@ -33,6 +34,8 @@ void MAIN_ANALYSIS(Run& run) {
     report_input_error(run, e.what());
     return;
   }
+  CapacityListener listener;
+  run.status = run_capacity(run.input, run.out, listener);
 }
 
 }  // namespace korva

@@ -224,6 +224,10 @@ int design_chart_diameter_count(const ProjectInput& p, int cap) {
 }
 
 void check_limits(const ProjectInput& p) {
+  if (p.METHOD != 1 && p.METHOD != 2) {
+    refuse("METHOD IS " + std::to_string(p.METHOD) +
+           "; IT MUST BE 1 (DESIGN LOAD GIVEN) OR 2 (SHAFT LENGTH GIVEN).");
+  }
   double bottom = 0;
   for (const LayerInput& L : p.layers) bottom = std::max(bottom, L.DEPTH);
   if (std::floor(bottom + 0.5) > kMaxProfileDepthFt) {

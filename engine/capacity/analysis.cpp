@@ -1,0 +1,83 @@
+#include "analysis.h"
+
+#include "frame/run_status.h"
+
+namespace korva {
+
+std::int32_t run_capacity(const ProjectInput& in, Streams& out, CapacityListener& listener) {
+  EstimationNotes notes;
+  SoilProfile profile = estimate_profile(in, notes);
+  for (const std::string& n : notes.report) out.put(kReport, n);
+  if (!(in.DSTART > 0)) {
+    out.put(kMessages,
+            "\n     *********************WARNING**********************\n"
+            "     THE MINIMUM SHAFT DIAMETER IS ZERO: Nc IS TAKEN AT ITS LIMIT AND ROCK SOCKET\n"
+            "     DIAMETERS ARE USED AS ENTERED.\n");
+  }
+  CapacityState st = make_capacity_state(in, std::move(profile), out);
+  listener.profile_ready(st, notes);
+
+  MostEfficient best;
+  PassResult last;
+  bool any_pass = false;
+  int ICASE = 0;
+  bool bad_bell_noted = false;
+  for (const PassPlan& plan : plan_passes(in, st.target_length)) {
+    PassResult pass;
+    pass.plan = plan;
+    pass.ICASE = ++ICASE;
+    // With a design load the target length only serves the geomaterial methods and keeps
+    // the value they left; a length variation runs its lengths by design depth alone.
+    if (in.METHOD == 2) st.target_length = plan.target_length;
+    pass.target_length = st.target_length;
+    pass.NB = blocks_for_pass(in, plan.target_length);
+    bool bad_bell = false;
+    pass.g = pass_geometry(in, plan.DSTEM, &bad_bell);
+    if (bad_bell && !bad_bell_noted) {
+      bad_bell_noted = true;
+      out.put(kMessages,
+              "\n     *********************WARNING**********************\n"
+              "     A BELL NEEDS AN ANGLE ABOVE 0 DEGREES; THE SHAFT IS ANALYSED AS A\n"
+              "     STRAIGHT SHAFT.\n");
+    }
+    listener.pass_start(st, pass);
+
+    pass.t = depth_loop(st, pass.g, out);
+    pass.table = build_table(st, pass.g, pass.t,
+                             [&](const TableRow& r) { listener.row(st, pass, r); });
+    if (pass.table.Llast < 0) {
+      out.put(kMessages,
+              "\n       INCREASE THE SOIL DEPTH TO GIVE ENOUGH LENGTH FOR\n"
+              "       COMPUTING THE BASE RESISTANCE- AT LEAST TWO DIAMETER");
+    }
+    listener.table_done(st, pass);
+
+    if (in.METHOD == 1 && !pass.table.design_reached) {
+      const char* line = "\n   *********** NEED ANOTHER SOIL LAYER ************";
+      out.put(kConsole, line);
+      out.put(kMessages, line);
+      out.put(kReport, line);
+      return kStatusNeedLayer;
+    }
+
+    if (!pass.table.rows.empty()) {
+      const std::int32_t status = listener.settlement(st, pass);
+      if (status > 0) return status;
+    }
+    st.weak_rock = {};
+
+    if (!pass.table.rows.empty()) {
+      const TableRow& r = pass.table.rows.back();
+      if (!best.any || r.QU_VOLUME > best.QU_VOLUME) {
+        best = {true, pass.g.DSTEM, pass.g.BD, r.LENGTH, r.VOLUME, r.QU, r.QU_VOLUME};
+      }
+    }
+    listener.pass_done(st, pass, best);
+    last = std::move(pass);
+    any_pass = true;
+  }
+  listener.run_done(st, best, any_pass ? &last : nullptr);
+  return kStatusOk;
+}
+
+}  // namespace korva
