@@ -64,7 +64,7 @@ enum WeakRockGuard : unsigned {
   kWrGuardDstartZero = 1u << 1,       // DSTART = 0: Ds = BDS (D/DSTART taken as 1)
   kWrGuardCountZero = 1u << 2,        // call count not positive: Ei = EL(z)
   kWrGuardQuZero = 1u << 3,           // qu = 0 (ICOND 1, 3): n = 1
-  kWrGuardSigmaZero = 1u << 4,        // sigma_n = 0 (ICOND 2, 4): n from the Em/sigma_n = 3000 column
+  kWrGuardSigmaZero = 1u << 4,        // sigma_n = 0 (ICOND 2, 4): n from the 3000 column
   kWrGuardDsZero = 1u << 5,           // Ds = 0: Lx/Ds taken as 1
   kWrGuardNegativeRatio = 1u << 6,    // Lx/Ds < 0: taken as 0
   kWrGuardModulusRatio = 1u << 7,     // Ec/Em not positive or Em = 0: e = 0 (Ec/Em taken as 1)

@@ -153,6 +153,22 @@ TEST(BatchRunner, RunsAProjectAndPrintsItsFiles) {
   fs::remove_all(dir);
 }
 
+TEST(BatchRunner, EveryBundledExampleRunsCleanly) {
+  for (const auto& entry : fs::directory_iterator(kSource / "examples")) {
+    if (entry.path().extension() != ".kv8d") continue;
+    const fs::path dir = temp_dir();
+    fs::copy_file(entry.path(), dir / "p.kv8d");
+    const Shell r = sh(q(kRunner) + " " + q(dir / "p.kv8d"));
+    EXPECT_EQ(r.code, 0) << entry.path() << "\n" << r.out;
+    for (const char* ext : {".kv8o", ".kv8p", ".kv8r", ".kv8z"}) {
+      const std::string text = slurp(dir / ("p" + std::string(ext)));
+      for (const char* bad : {"nan", "NaN", "Infinity", "inf "})
+        EXPECT_EQ(text.find(bad), std::string::npos) << entry.path() << ext << " holds " << bad;
+    }
+    fs::remove_all(dir);
+  }
+}
+
 TEST(BatchRunner, ReportsBadUseWithExitCodeTwo) {
   const fs::path dir = temp_dir();
   fs::copy_file(kExample, dir / "ex.kv8d");

@@ -189,6 +189,30 @@ TEST(WeakRockQuantities, InterfaceConditions) {
   }
 }
 
+// Lx = z - z1, but at least the layer's bottom BDS as input (not scaled by D/DSTART).
+TEST(WeakRockQuantities, StepSocketLength) {
+  struct Case {
+    double z, D, Lx, Ds;
+  };
+  const Case cases[] = {
+      {11, 4, 4, 4},   // 1 ft below z1: BDS 4
+      {11, 2, 4, 2},   // half the stem diameter: Ds 2, Lx still 4
+      {17, 4, 7, 4},   // deeper than BDS below z1
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.z + c.D / 100);
+    WeakRockInput in = sample_input();
+    in.z = c.z;
+    in.D = c.D;
+    WeakRockSums sums;
+    const WeakRockSide side = WEAK_ROCK_SIDE(in, sums);
+    expect_close(side.Lx, c.Lx, "Lx");
+    expect_close(side.q.Ds, c.Ds, "Ds");
+    expect_close(side.w, 0.05 * c.Ds, "w");
+    expect_close(side.q.s, std::sqrt(c.Lx / c.Ds), "s");
+  }
+}
+
 // ---- Range checks and messages -----------------------------------------------------------
 
 std::vector<std::string> lines_of(const fs::path& p) {
