@@ -43,6 +43,7 @@ std::int32_t run_capacity(const ProjectInput& in, Streams& out, CapacityListener
     listener.pass_start(st, pass);
 
     pass.t = depth_loop(st, pass.g, out);
+    listener.table_start(st, pass);
     pass.table = build_table(st, pass.g, pass.t,
                              [&](const TableRow& r) { listener.row(st, pass, r); });
     if (pass.table.Llast < 0) {

@@ -32,6 +32,8 @@ class CapacityListener {
   virtual void profile_ready(const CapacityState&, const EstimationNotes&) {}
   // A pass begins: its geometry is known, its depth loop follows.
   virtual void pass_start(const CapacityState&, const PassResult&) {}
+  // The depth loop of the pass is done; its table rows follow.
+  virtual void table_start(const CapacityState&, const PassResult&) {}
   // One row of the pass table, as it is computed.
   virtual void row(const CapacityState&, const PassResult&, const TableRow&) {}
   // The pass table is complete (up to the design length).

@@ -1,5 +1,5 @@
 // MAIN_ANALYSIS: reads the project and runs the analysis passes.
-#include "analysis.h"
+#include "analysis_output.h"
 #include "frame/input_reader.h"
 #include "frame/run_driver.h"
 
@@ -34,8 +34,8 @@ void MAIN_ANALYSIS(Run& run) {
     report_input_error(run, e.what());
     return;
   }
-  CapacityListener listener;
-  run.status = run_capacity(run.input, run.out, listener);
+  AnalysisOutput output(run.out, run.input_as_read);
+  run.status = run_capacity(run.input, run.out, output);
 }
 
 }  // namespace korva

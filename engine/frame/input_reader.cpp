@@ -108,6 +108,7 @@ ProjectInput read_project(ListReader& in, Streams& out) {
            {&p.P_DGH, "THE DESIGN LOAD OR DEPTH"},
            {&p.FST, "FST"},
            {&p.FSB, "FSB"}});
+  write_run_header(p, out);
   if (p.NLAYER < 1 || p.NLAYER > kMaxLayers) {
     refuse("THE PROJECT HAS " + std::to_string(p.NLAYER) + " SOIL LAYERS; THE ENGINE ANALYSES 1 TO " +
            std::to_string(kMaxLayers) + " LAYERS.");
@@ -166,6 +167,27 @@ ProjectInput read_project(ListReader& in, Streams& out) {
       in.read({{&p.TZDEP[i], "T-Z CURVE DEPTH " + std::to_string(i + 1)}});
   }
   return p;
+}
+
+void write_run_header(const ProjectInput& p, Streams& out) {
+  const bool si = p.si();
+  if (p.METHOD == 1) {
+    out.echo(si ? "(/,/,5X,'TOTAL LOAD =',F10.1,' KN',/,5X,'------------',/,/)"
+                : "(/,/,5X,'TOTAL LOAD =',F10.1,' TONS',/,5X,'------------',/,/)",
+             {p.P_DGH});
+  } else if (p.METHOD == 2) {
+    out.echo(si ? "(/,/,5X,'PROPOSED DEPTH =',F10.1,' M',/,5X,'----------------',/,/)"
+                : "(/,/,5X,'PROPOSED DEPTH =',F10.1,' FT',/,5X,'----------------',/,/)",
+             {p.P_DGH});
+  }
+  if (p.KCYCL == 2) {
+    out.write(kReport, "(5X,'REDUCTION FACTOR APPLIED FOR UPLIFT FRICTION =',F6.3,/,5X,46('-'),/,/)",
+              {p.RCYCL});
+  }
+  out.echo("(5X,'NUMBER OF LAYERS =',I5,/,5X,18('-'),/,/)", {p.NLAYER});
+  out.echo(si ? "(5X,'WATER TABLE DEPTH =',F10.1,' M',/,5X,19('-'),/,/)"
+              : "(5X,'WATER TABLE DEPTH =',F10.1,' FT.',/,5X,19('-'),/,/)",
+           {p.WTD});
 }
 
 ProjectInput to_internal_units(const ProjectInput& raw) {

@@ -18,6 +18,10 @@ class Streams;
 // beyond the engine's tables.
 ProjectInput read_project(ListReader& in, Streams& out);
 
+// Writes the run header of the report (design load or depth, uplift factor, number of
+// layers, water table), console first, as soon as these values are read.
+void write_run_header(const ProjectInput& p, Streams& out);
+
 // Converts an input read in the user's units into the engine's internal units
 // (ft, tons, lb/ft3, lb/ft2, moduli in tons/ft2) and fills the derived values.
 ProjectInput to_internal_units(const ProjectInput& raw);

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,18 @@ class Streams {
   // Writes the records of a FORMAT specification applied to the arguments.
   void write(int unit, std::string_view spec, std::initializer_list<fmt::Arg> args = {}) {
     (*this)[unit].line(fmt::format(spec, args));
+  }
+
+  void write(int unit, std::string_view spec, std::span<const fmt::Arg> args) {
+    (*this)[unit].line(fmt::format(spec, args));
+  }
+
+  // Writes the same records to the console and then to the report, as the report's echoed
+  // sections are.
+  void echo(std::string_view spec, std::initializer_list<fmt::Arg> args = {}) {
+    const std::string text = fmt::format(spec, args);
+    (*this)[0].line(text);
+    (*this)[6].line(text);
   }
 
   // Writes one list-directed record.

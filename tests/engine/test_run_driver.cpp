@@ -1,6 +1,7 @@
 // The run driver: control file, streams, banners, date block, merge of scratch files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstring>
 #include <cstdlib>
@@ -143,18 +144,30 @@ TEST_F(RunDir, VersionIsCutOrPaddedToTwelveCharacters) {
   EXPECT_EQ(lines_of(file(".kv8z"))[2], std::string(20, ' ') + "  KORVA for Windows, Version 2017.8.1-bui");
 }
 
+std::size_t count_80_column_lines(const std::vector<std::string>& lines) {
+  std::size_t n = 0;
+  for (const std::string& l : lines) n += l.size() == 80;
+  return n;
+}
+
 TEST_F(RunDir, TzDiamLinesAreMergedAtEightyColumns) {
   spit(dir_ / "TZDIAM.DAT", std::string(100, 'a') + "\n" + std::string(10, 'b') + "\r\n");
   ASSERT_EQ(run(), 0);
   const std::vector<std::string> plot = lines_of(file(".kv8p"));
-  ASSERT_EQ(plot.size(), 2u);
-  EXPECT_EQ(plot[0], std::string(80, 'a'));
-  EXPECT_EQ(plot[1], std::string(10, 'b') + std::string(70, ' '));
+  // The capacity block, the t-z curve count from plot scratch file 1, then "TZDIAM.DAT".
+  auto a = std::find(plot.begin(), plot.end(), std::string(80, 'a'));
+  ASSERT_NE(a, plot.end());
+  ASSERT_NE(a + 1, plot.end());
+  EXPECT_EQ(*(a + 1), std::string(10, 'b') + std::string(70, ' '));
+  EXPECT_EQ(count_80_column_lines(plot), 3u);
 }
 
 TEST_F(RunDir, AbsentTzDiamIsCreatedEmptyAndAddsNothing) {
   ASSERT_EQ(run(), 0);
-  EXPECT_EQ(file(".kv8p"), "");
+  const std::vector<std::string> plot = lines_of(file(".kv8p"));
+  ASSERT_FALSE(plot.empty());
+  EXPECT_EQ(plot.front().substr(0, 3), " 1 ");  // a capacity block first
+  EXPECT_EQ(count_80_column_lines(plot), 1u);    // only the t-z curve count was merged
   ASSERT_TRUE(fs::exists(dir_ / "TZDIAM.DAT"));
   EXPECT_EQ(fs::file_size(dir_ / "TZDIAM.DAT"), 0u);
   EXPECT_TRUE(fs::exists(dir_ / "CHART.DAT"));
