@@ -34,8 +34,10 @@ void MAIN_ANALYSIS(Run& run) {
     report_input_error(run, e.what());
     return;
   }
-  AnalysisOutput output(run.out, run.input_as_read);
+  AnalysisOutput output(run.out, run.input_as_read, run.local("TZDATA.DAT"),
+                        run.local("TZDIAM.DAT"));
   run.status = run_capacity(run.input, run.out, output);
+  output.finish();
 }
 
 }  // namespace korva

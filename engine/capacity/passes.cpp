@@ -348,6 +348,7 @@ DepthTables depth_loop(CapacityState& st, const PassGeometry& g, Streams& out) {
       }
       ls.FS_last = FS;
       ls.QBA_last = qba;
+      ls.QS_last = QS;
     }
   }
   t.AB = AB;

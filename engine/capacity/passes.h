@@ -51,6 +51,7 @@ struct LayerSteps {
   bool any = false;
   double FS_first = 0, FS_last = 0;    // unit side resistance at the first and last step, tons/ft2
   double QBA_first = 0, QBA_last = 0;  // QB/AB at the first and last step, tons/ft2
+  double QS_last = 0;  // running side resistance at the layer's last step, tons
 };
 
 // Results of the depth loop of one pass.

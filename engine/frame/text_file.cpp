@@ -18,6 +18,12 @@ bool TextFile::open(const std::string& path) {
   return true;
 }
 
+void TextFile::open_on_write(const std::string& path) {
+  close();
+  path_ = path;
+  pending_ = !path.empty();
+}
+
 void TextFile::attach_stdout() {
   close();
   file_ = stdout;
@@ -26,6 +32,7 @@ void TextFile::attach_stdout() {
 }
 
 void TextFile::close() {
+  pending_ = false;
   if (!file_) return;
   if (owns_) {
     if (std::fclose(file_) != 0) failed_ = true;
@@ -37,6 +44,10 @@ void TextFile::close() {
 }
 
 void TextFile::line(std::string_view text) {
+  if (pending_) {
+    pending_ = false;
+    if (!open(path_)) failed_ = true;
+  }
   if (!file_) return;
   if (!text.empty() && std::fwrite(text.data(), 1, text.size(), file_) != text.size())
     failed_ = true;

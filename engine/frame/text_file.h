@@ -19,10 +19,13 @@ class TextFile {
 
   // Opens `path` for writing; returns false (and stays closed) when it cannot.
   bool open(const std::string& path);
+  // Opens `path` so that it is replaced only when something is written: a file opened and
+  // closed without a write keeps its earlier content (as a Fortran sequential file does).
+  void open_on_write(const std::string& path);
   // Writes to the process's standard output instead of a file.
   void attach_stdout();
   void close();
-  bool is_open() const { return file_ != nullptr; }
+  bool is_open() const { return file_ != nullptr || pending_; }
   const std::string& path() const { return path_; }
 
   // Writes `text` followed by a line end. `text` may hold several records separated by '\n'.
@@ -35,6 +38,7 @@ class TextFile {
  private:
   std::FILE* file_ = nullptr;
   bool owns_ = false;
+  bool pending_ = false;  // opened with open_on_write, not yet created
   bool failed_ = false;
   std::string path_;
 };

@@ -1,0 +1,102 @@
+// Load-settlement curve of a drilled shaft in soil from its t-z and q-w curves: for each of
+// 15 assumed tip movements the shaft is walked from the tip to the head, segment by
+// segment, balancing load transfer, axial load and elastic shortening.
+//
+// Units inside: in, lb, lb/in2 (psi). Results are converted to the user's units
+// (English: tons and in; SI: kN and m).
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "frame/streams.h"
+#include "load_transfer.h"
+
+namespace korva {
+
+// Fifteen rows of head load, head movement, tip load and tip movement.
+using CurveRows = std::array<std::array<double, 4>, 15>;
+
+struct SettlementInput {
+  TransferInput t;          // curves' inputs (in, lb, psi)
+  double E = 0;             // concrete modulus, psi
+  double Hb = 0;            // bell height, ft
+  double TOPLEN = 0;        // top length without side transfer, ft
+  bool si = false;
+  int IUNIT = 1;            // the unit code as read
+  int IVDIA = 1, IVLEN = 1, ICASE = 1;
+  bool chart = false;              // compute the design-chart loads
+  std::vector<double> PDSETT;      // design head movements as entered (in, or m for SI)
+};
+
+// Design-chart loads of the run: Q[m][j][k] (lb) for settlement m, diameter index j and
+// length index k, with the diameters and lengths (in) of the passes that computed them.
+struct ChartData {
+  std::vector<double> diameters_in;  // by diameter index
+  std::vector<double> lengths_in;    // by length index
+  std::vector<std::vector<std::vector<double>>> Q;
+  void store(std::size_t m, std::size_t j, std::size_t k, double q, std::size_t settlements);
+};
+
+// The trace of the latest load-settlement call ("TZDATA.DAT"). Every call replaces the
+// file, so only the last call's trace is kept: it is recorded in memory and written once
+// at the end of the run.
+class TraceRecorder {
+ public:
+  void begin() {
+    text_.clear();
+    blocks_.clear();
+    active_ = true;
+  }
+  bool active() const { return active_; }
+  // Appends lines (records separated by '\n') after what was recorded so far.
+  void put(const std::string& lines);
+  struct Segment {
+    double bottom, Pbot, wbot, mid, t, side, Pmid, shortening, wmid;
+  };
+  struct Movement {
+    double WT = 0, PT = 0;
+    std::vector<Segment> segments;
+    double head = 0, Ptop = 0, wtop = 0;
+    std::string tail;  // lines written after the block
+  };
+  Movement& movement(double WT, double PT) {
+    blocks_.push_back({WT, PT, {}, 0, 0, 0, {}});
+    return blocks_.back();
+  }
+  // Writes the recorded trace to `path` (nothing when no call was recorded).
+  void write(const std::string& path) const;
+
+ private:
+  std::string text_;
+  std::vector<Movement> blocks_;
+  bool active_ = false;
+};
+
+// State of the load-settlement analysis over a run.
+struct SettlementRun {
+  std::array<CurveRows, 3> curves{};  // converted rows by curve line (trend, upper, lower)
+  int selector = 0;                   // curve line of the latest call
+  ChartData charts;
+  TraceRecorder trace;
+  std::string tzdiam_path = "TZDIAM.DAT";
+};
+
+// LOAD_SETTLEMENT for one curve line. Returns 0, or 2 / 4 when a depth or the shaft
+// length lies beyond the strength curve.
+int LOAD_SETTLEMENT(SettlementRun& run, const SettlementInput& in, int selector, Streams& out);
+
+// TZ_AT_DEPTHS: side t-z curves at the user's depths (ft) for one curve line, to the
+// report and, for the trend line, to plot scratch file 1. Returns 0 or 2.
+int TZ_AT_DEPTHS(const SettlementInput& in, const std::vector<double>& depths_ft, int selector,
+                 Streams& out);
+
+// The 15 assumed tip movements (in) of a stem of diameter D (in).
+std::array<double, 15> tip_movements(double D);
+
+// The tip movement that gives head movement S in a converted curve (step of the design
+// settlements).
+double tip_movement_for(const CurveRows& rows, double S);
+
+}  // namespace korva
