@@ -22,7 +22,9 @@ std::int32_t run_capacity(const ProjectInput& in, Streams& out, CapacityListener
   bool any_pass = false;
   int ICASE = 0;
   bool bad_bell_noted = false;
-  for (const PassPlan& plan : plan_passes(in, st.target_length)) {
+  const std::vector<PassPlan> plans = plan_passes(in, st.target_length);
+  for (std::size_t index = 0; index < plans.size(); ++index) {
+    const PassPlan& plan = plans[index];
     PassResult pass;
     pass.plan = plan;
     pass.ICASE = ++ICASE;
@@ -30,7 +32,7 @@ std::int32_t run_capacity(const ProjectInput& in, Streams& out, CapacityListener
     // the value they left; a length variation runs its lengths by design depth alone.
     if (in.METHOD == 2) st.target_length = plan.target_length;
     pass.target_length = st.target_length;
-    pass.NB = blocks_for_pass(in, plan.target_length);
+    pass.NB = blocks_for_pass(in, plans, index);
     bool bad_bell = false;
     pass.g = pass_geometry(in, plan.DSTEM, &bad_bell);
     if (bad_bell && !bad_bell_noted) {

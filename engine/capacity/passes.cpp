@@ -414,12 +414,11 @@ std::vector<PassPlan> plan_passes(const ProjectInput& in, double first_target) {
   return plan;
 }
 
-int blocks_for_pass(const ProjectInput& in, double target_length) {
-  double n;
-  if (in.IPENT > 0) n = in.PDINCR > 0 ? (target_length - in.PDMIN) / in.PDINCR : 0;
-  else if (in.IChart > 0) n = in.DIAMINCR > 0 ? (in.DIAEND - in.DSTART) / in.DIAMINCR : 0;
-  else n = (in.DIAEND - in.DSTART) * 2;
-  return static_cast<int>(n) + 1;
+int blocks_for_pass(const ProjectInput& in, const std::vector<PassPlan>& plan, std::size_t index) {
+  if (in.IPENT > 0) return static_cast<int>(plan.size() - index);
+  int n = 0;
+  for (const PassPlan& p : plan) n += p.IVLEN == 1;
+  return n;
 }
 
 }  // namespace korva

@@ -113,8 +113,12 @@ struct PassPlan {
 // 100-length and 20-diameter limits. `first_target` is the target length of the first pass.
 std::vector<PassPlan> plan_passes(const ProjectInput& in, double first_target);
 
-// Number of capacity blocks of the plot data as computed for a pass.
-int blocks_for_pass(const ProjectInput& in, double target_length);
+// Number of capacity blocks NB that the header of pass `index` of `plan` carries: with a
+// length variation (IPENT) the blocks from this pass to the end, otherwise the blocks of
+// the first target length. Counted from the plan itself, so that NB always matches the
+// blocks written (the range/step quotient can fall short by one through rounding or the
+// loops' 0.02 ft tolerance).
+int blocks_for_pass(const ProjectInput& in, const std::vector<PassPlan>& plan, std::size_t index);
 
 // ---- template implementation ----
 

@@ -9,7 +9,10 @@ void capacity_block(Streams& out, const CapacityState& st, const PassResult& pas
   out.list(kPlot, {pass.NB, static_cast<int>(rows.size()) + 2, NC});
   out.put(kPlot, "   0.0  0.0  0.0  0.0  0.0 0.0  0.0  ");
   const double first = rows.empty() ? 0.0 : U.length(rows.front().LENGTH);
-  out.put(kPlot, " " + fmt::E(10, 3, first) + "   0.0   0.0  0.0 0.0  0.0  0.0 ");
+  std::string second(" ");
+  second += fmt::E(10, 3, first);
+  second += "   0.0   0.0  0.0 0.0  0.0  0.0 ";
+  out.put(kPlot, second);
   const bool lrfd = in.NLRFD == 1;
   for (const TableRow& r : rows) {
     const double v5 = lrfd ? r.LRFD_QS : r.QS / st.FST;

@@ -65,16 +65,53 @@ void put_nonfinite_word(std::string& out, double v) {
     out += v < 0 ? "-Infinity" : "Infinity";
 }
 
+// Fast correctly rounded decimal digits for the common case. Scales a positive value by a
+// power of ten that long double holds exactly (10^0 .. 10^27), so the scaled value is off
+// by less than 1e-6 of a unit; rounding to the nearest integer is then certain unless the
+// fraction lies within 1e-6 of one half, where the exact (slower) conversion takes over.
+// Returns false when the fast path does not apply.
+bool scaled_round(double a, int pow10, unsigned long long& r) {
+  static constexpr long double kPow[] = {
+      1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
+      1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
+      1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+  if (pow10 < -27 || pow10 > 27) return false;
+  const long double s = pow10 >= 0 ? a * kPow[pow10] : a / kPow[-pow10];
+  if (!(s < 1e12L)) return false;
+  const long double f = std::floor(s);
+  const long double frac = s - f;
+  if (std::fabs(frac - 0.5L) < 1e-6L) return false;
+  r = static_cast<unsigned long long>(f) + (frac > 0.5L ? 1 : 0);
+  return true;
+}
+
 void put_fixed(std::string& out, int w, int d, double v) {
   if (!std::isfinite(v)) {
     if (w == 0) return put_nonfinite_word(out, v);
     return put_stars(out, w);
   }
   char buf[320 + kMaxDecimals];
-  const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::fixed, d);
-  if (res.ec != std::errc{}) fail("F conversion failed");
+  std::size_t n = 0;
+  unsigned long long r = 0;
+  if (d <= 18 && scaled_round(std::fabs(v), d, r)) {
+    // Digits of r with the point d places from the right ("0." before small values).
+    char digits[24];
+    int nd = 0;
+    do {
+      digits[nd++] = static_cast<char>('0' + r % 10);
+      r /= 10;
+    } while (r > 0);
+    while (nd < d + 1) digits[nd++] = '0';
+    for (int i = nd - 1; i >= 0; --i) {
+      buf[n++] = digits[i];
+      if (i == d && d > 0) buf[n++] = '.';
+    }
+  } else {
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::fixed, d);
+    if (res.ec != std::errc{}) fail("F conversion failed");
+    n = static_cast<std::size_t>(res.ptr - buf);
+  }
   const char* text = buf;
-  std::size_t n = static_cast<std::size_t>(res.ptr - buf);
 
   bool zero = true;
   for (std::size_t i = 0; i < n; ++i)
@@ -113,6 +150,35 @@ struct Digits {
 };
 
 void sig_digits(double a, int p, Digits& out) {
+  if (a > 0 && p >= 1 && p <= 9) {
+    // Fast path: a = 0.ddd * 10^exp with p digits, from a scaled integer.
+    int e = static_cast<int>(std::floor(std::log10(a)));  // a in [10^e, 10^(e+1)), +-1
+    unsigned long long r = 0;
+    unsigned long long lo = 1;
+    for (int i = 1; i < p; ++i) lo *= 10;
+    const unsigned long long hi = lo * 10;
+    bool ok = scaled_round(a, p - 1 - e, r);
+    if (ok && r < lo) {  // log10 overestimated the exponent
+      --e;
+      ok = scaled_round(a, p - 1 - e, r);
+    } else if (ok && r > hi) {  // underestimated
+      ++e;
+      ok = scaled_round(a, p - 1 - e, r);
+    }
+    if (ok && r == hi) {  // rounded up into the next decade
+      r = lo;
+      ++e;
+    }
+    if (ok && r >= lo && r < hi) {
+      for (int i = p - 1; i >= 0; --i) {
+        out.d[i] = static_cast<char>('0' + r % 10);
+        r /= 10;
+      }
+      out.n = p;
+      out.exp = e + 1;
+      return;
+    }
+  }
   char buf[kMaxDecimals + 16];
   const auto res = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, p - 1);
   if (res.ec != std::errc{}) fail("E conversion failed");

@@ -26,6 +26,11 @@ Labels unit_labels(bool si) {
   return si ? Labels{" M.", " M.", "KN.", "KPA", " SQ M"} : Labels{"IN.", "IN.", "TON", "PSI", "SQ IN"};
 }
 
+constexpr const char* kTzHeading =
+    "(/,/,8X,'T-Z CURVE   NO. OF   DEPTH TO CURVE   LOAD TRANSFER   PILE MOVEMENT')";
+constexpr const char* kTzUnits = "(11X,'NO.',6X,'POINTS',8X,A3,14X,A3,13X,A3,/)";
+constexpr const char* kQwHeading = "(/,8X,'TIP   LOAD',8X,'TIP MOVEMENT',/,12X,A3,15X,A3,/)";
+
 const char* line_title(int selector) {
   switch (selector) {
     case kUpperBound: return "RESULT FROM UPPER-BOUND LINE";
@@ -123,18 +128,53 @@ void ChartData::store(std::size_t m, std::size_t j, std::size_t k, double q, std
   Q[m][j][k] = q;
 }
 
-void TraceRecorder::put(const std::string& lines) {
-  std::string& to = blocks_.empty() ? text_ : blocks_.back().tail;
-  to += lines;
-  to += '\n';
+void TraceRecorder::begin(bool si, bool first_length) {
+  active_ = true;
+  si_ = si;
+  first_length_ = first_length;
+  ended_ = false;
+  stage_ = 0;
+  curves_.clear();
+  movements_.clear();
+  segments_.clear();
+}
+
+TraceRecorder::Movement& TraceRecorder::movement(double WT, double PT) {
+  Movement m;
+  m.WT = WT;
+  m.PT = PT;
+  m.first = segments_.size();
+  movements_.push_back(m);
+  return movements_.back();
 }
 
 void TraceRecorder::write(const std::string& path) const {
   if (!active_) return;
   TextFile f;
   if (!f.open(path)) return;
-  if (!text_.empty()) f.line(std::string_view(text_).substr(0, text_.size() - 1));
-  for (const Movement& m : blocks_) {
+  const Labels lab = unit_labels(si_);
+  f.line(fmt::format("(5X,'NOTE: TZ CURVE DATA ARE AVAILABLE FOR SAND AND CLAY LAYERS ONLY.',/,/)"));
+  if (stage_ >= 1) {
+    const double depth_factor = si_ ? 0.0254 : 1.0;
+    const double t_factor = si_ ? 6.895 : 1.0;
+    const double z_factor = si_ ? 0.0254 : 1.0;
+    f.line(fmt::format(kTzHeading));
+    f.line(fmt::format(kTzUnits, {lab.depth, lab.stress, lab.movement}));
+    for (std::size_t J = 0; J < curves_.size(); ++J) {
+      const TzCurve& c = curves_[J];
+      f.line(fmt::format("(8X,I5,I11,E16.4)", {static_cast<int>(J + 1), 10, c.depth * depth_factor}));
+      for (std::size_t k = 0; k < 10; ++k)
+        f.line(fmt::format("(40X,E17.4,E16.4)", {c.T[k] * t_factor, c.Z[k] * z_factor}));
+    }
+  }
+  if (stage_ >= 2) {
+    const double q_factor = si_ ? 4.448 / 1000 : 1.0 / 2000;
+    const double w_factor = si_ ? 0.0254 : 1.0;
+    if (first_length_) f.line(fmt::format(kQwHeading, {lab.force, lab.movement}));
+    for (std::size_t k = 0; k < 10; ++k)
+      f.line(fmt::format("(E18.4,E19.4)", {qw_.Q[k] * q_factor, qw_.W[k] * w_factor}));
+  }
+  for (const Movement& m : movements_) {
     f.line("1");
     f.line(fmt::format("(/,/,/,8X,'ASSUMED TIP MOVEMENT',8X,'TIP   LOAD')"));
     f.line(fmt::format("(17X,A3,20X,A3)", {"IN.", "LB."}));
@@ -145,14 +185,15 @@ void TraceRecorder::write(const std::string& path) const {
                        {"", "TRANSFER", "INCR", "LOAD", "LOAD", "OF INCR", "MVMNT", "MVMNT"}));
     f.line(fmt::format("(3X,A7,A9,A10,A10,A10,A10,A10,A10)",
                        {"IN.", "PSI", "LB.", "LB.", "LB.", "IN.", "IN.", "IN."}));
-    for (const Segment& s : m.segments) {
+    for (std::size_t i = m.first; i < m.first + m.count; ++i) {
+      const Segment& s = segments_[i];
       f.line(fmt::format("(3X,F7.2,9X,10X,E10.3,20X,E10.3)", {s.bottom, s.Pbot, s.wbot}));
       f.line(fmt::format("(3X,F7.2,F9.2,E10.3,10X,2E10.3,10X,E10.3)",
                          {s.mid, s.t, s.side, s.Pmid, s.shortening, s.wmid}));
     }
     f.line(fmt::format("(3X,F7.2,9X,10X,E10.3,20X,E10.3)", {m.head, m.Ptop, m.wtop}));
-    if (!m.tail.empty()) f.line(std::string_view(m.tail).substr(0, m.tail.size() - 1));
   }
+  if (ended_) f.line("1");
 }
 
 std::array<double, 15> tip_movements(double D) {
@@ -188,7 +229,7 @@ int LOAD_SETTLEMENT(SettlementRun& run, const SettlementInput& in, int selector,
   const double to_user_len = in.si ? 0.0254 : 1.0 / 12;  // in -> m or ft
   TraceRecorder& trace = run.trace;
   run.selector = selector;
-  trace.begin();
+  trace.begin(in.si, first_length);
   // "TZDIAM.DAT" is replaced only when written to.
   out[kTzDiam].open_on_write(run.tzdiam_path);
 
@@ -218,8 +259,6 @@ int LOAD_SETTLEMENT(SettlementRun& run, const SettlementInput& in, int selector,
       out.write(kTzScratch, "(/,/,8X,A)", {line_title(selector)});
     }
   }
-  trace.put(fmt::format("(5X,'NOTE: TZ CURVE DATA ARE AVAILABLE FOR SAND AND CLAY LAYERS ONLY.',/,/)"));
-
   // Side curves.
   const LayerBounds bounds = layer_bounds(t);
   const std::vector<double> depths = tz_depths(bounds);
@@ -230,30 +269,22 @@ int LOAD_SETTLEMENT(SettlementRun& run, const SettlementInput& in, int selector,
   if (!build_side_curves(t, depths, soils, selector, curves, out)) return 2;
 
   // t-z output.
-  const double depth_factor = in.si ? 0.0254 : 1.0 / 12;
-  const double trace_depth_factor = in.si ? 0.0254 : 1.0;
-  const double t_factor = in.si ? 6.895 : 1.0;
-  const double z_factor = in.si ? 0.0254 : 1.0;
-  const char* heading = "(/,/,8X,'T-Z CURVE   NO. OF   DEPTH TO CURVE   LOAD TRANSFER   PILE MOVEMENT')";
-  const char* units = "(11X,'NO.',6X,'POINTS',8X,A3,14X,A3,13X,A3,/)";
+  trace.curves(curves);
   if (tz_out) {
-    out.write(kTzFile, heading);
-    out.write(kTzFile, units, {in.si ? " M." : "FT.", lab.stress, lab.movement});
-  }
-  trace.put(fmt::format(heading));
-  trace.put(fmt::format(units, {lab.depth, lab.stress, lab.movement}));
-  for (std::size_t J = 0; J < curves.size(); ++J) {
-    const TzCurve& c = curves[J];
-    const int number = static_cast<int>(J + 1);
-    if (tz_out) out.write(kTzFile, "(8X,I5,I11,E16.4)", {number, 10, c.depth * depth_factor});
-    trace.put(fmt::format("(8X,I5,I11,E16.4)", {number, 10, c.depth * trace_depth_factor}));
-    if (tz_out && selector == kTrend)
-      out.write(kPlotScratch1, "(2I5,F10.2)", {number, 10, c.depth * depth_factor});
-    for (std::size_t k = 0; k < 10; ++k) {
-      const std::string point = fmt::format("(40X,E17.4,E16.4)", {c.T[k] * t_factor, c.Z[k] * z_factor});
-      if (tz_out) out.put(kTzFile, point);
-      trace.put(point);
-      if (tz_out && selector == kTrend) out.list(kPlotScratch1, {c.T[k] * t_factor, c.Z[k] * z_factor});
+    const double depth_factor = in.si ? 0.0254 : 1.0 / 12;
+    const double t_factor = in.si ? 6.895 : 1.0;
+    const double z_factor = in.si ? 0.0254 : 1.0;
+    out.write(kTzFile, kTzHeading);
+    out.write(kTzFile, kTzUnits, {in.si ? " M." : "FT.", lab.stress, lab.movement});
+    for (std::size_t J = 0; J < curves.size(); ++J) {
+      const TzCurve& c = curves[J];
+      const int number = static_cast<int>(J + 1);
+      out.write(kTzFile, "(8X,I5,I11,E16.4)", {number, 10, c.depth * depth_factor});
+      if (selector == kTrend) out.write(kPlotScratch1, "(2I5,F10.2)", {number, 10, c.depth * depth_factor});
+      for (std::size_t k = 0; k < 10; ++k) {
+        out.write(kTzFile, "(40X,E17.4,E16.4)", {c.T[k] * t_factor, c.Z[k] * z_factor});
+        if (selector == kTrend) out.list(kPlotScratch1, {c.T[k] * t_factor, c.Z[k] * z_factor});
+      }
     }
   }
 
@@ -277,16 +308,13 @@ int LOAD_SETTLEMENT(SettlementRun& run, const SettlementInput& in, int selector,
   // q-w output.
   const double q_factor = in.si ? 4.448 / 1000 : 1.0 / 2000;
   const double w_factor = in.si ? 0.0254 : 1.0;
-  const char* qw_head = "(/,8X,'TIP   LOAD',8X,'TIP MOVEMENT',/,12X,A3,15X,A3,/)";
+  trace.base(qw);
   if (first_length) {
-    out.write(kTzScratch, qw_head, {lab.force, lab.movement});
-    trace.put(fmt::format(qw_head, {lab.force, lab.movement}));
-  }
-  for (std::size_t k = 0; k < 10; ++k) {
-    const std::string row = fmt::format("(E18.4,E19.4)", {qw.Q[k] * q_factor, qw.W[k] * w_factor});
-    if (first_length) out.put(kTzScratch, row);
-    if (first_length && selector == kTrend) out.list(kPlotScratch2, {qw.Q[k] * q_factor, qw.W[k] * w_factor});
-    trace.put(row);
+    out.write(kTzScratch, kQwHeading, {lab.force, lab.movement});
+    for (std::size_t k = 0; k < 10; ++k) {
+      out.write(kTzScratch, "(E18.4,E19.4)", {qw.Q[k] * q_factor, qw.W[k] * w_factor});
+      if (selector == kTrend) out.list(kPlotScratch2, {qw.Q[k] * q_factor, qw.W[k] * w_factor});
+    }
   }
 
   // The walk from tip to head for each assumed tip movement.
@@ -305,7 +333,7 @@ int LOAD_SETTLEMENT(SettlementRun& run, const SettlementInput& in, int selector,
   for (std::size_t i = 0; i < 15; ++i) {
     const double WT = tips[i];
     const double PT = qw_load(qw, WT);
-    TraceRecorder::Movement& m = trace.movement(WT, PT);
+    trace.movement(WT, PT);
     if (i == 0) out.list(kMessages, {15, static_cast<int>(NSEG), in.IUNIT, static_cast<int>(NSEG)});
     double Pbot = PT, wbot = WT;
     for (std::size_t s = 0; s < NSEG; ++s) {
@@ -321,16 +349,17 @@ int LOAD_SETTLEMENT(SettlementRun& run, const SettlementInput& in, int selector,
                             "E11.4,' IN., SEGMENT DEPTH',F10.2,' IN.')",
                             {kMaxSegmentRounds, in.ICASE, line_title(selector), WT, d}));
       }
-      m.segments.push_back({d + 0.5 * seg, Pbot, wbot, d, r.t, r.side, r.Pmid, r.shortening, r.wmid});
+      trace.segment({d + 0.5 * seg, Pbot, wbot, d, r.t, r.side, r.Pmid, r.shortening, r.wmid});
       Pbot = r.Ptop;
       wbot = r.wtop;
     }
+    TraceRecorder::Movement& m = trace.movement_back();
     m.head = t.L - static_cast<double>(NSEG) * seg;
     m.Ptop = Pbot;
     m.wtop = wbot;
     table[i] = {Pbot, wbot, PT, WT};
   }
-  trace.put("1");
+  trace.end();
 
   // Result table in the user's units; it becomes this line's plot rows.
   const char* head =

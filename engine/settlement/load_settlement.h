@@ -40,38 +40,44 @@ struct ChartData {
 };
 
 // The trace of the latest load-settlement call ("TZDATA.DAT"). Every call replaces the
-// file, so only the last call's trace is kept: it is recorded in memory and written once
-// at the end of the run.
+// file, so only the last call's trace is kept: the call's numbers are recorded in memory
+// and formatted once, at the end of the run.
 class TraceRecorder {
  public:
-  void begin() {
-    text_.clear();
-    blocks_.clear();
-    active_ = true;
-  }
-  bool active() const { return active_; }
-  // Appends lines (records separated by '\n') after what was recorded so far.
-  void put(const std::string& lines);
   struct Segment {
     double bottom, Pbot, wbot, mid, t, side, Pmid, shortening, wmid;
   };
   struct Movement {
     double WT = 0, PT = 0;
-    std::vector<Segment> segments;
+    std::size_t first = 0, count = 0;  // its segments in the recorder's segment list
     double head = 0, Ptop = 0, wtop = 0;
-    std::string tail;  // lines written after the block
   };
-  Movement& movement(double WT, double PT) {
-    blocks_.push_back({WT, PT, {}, 0, 0, 0, {}});
-    return blocks_.back();
+
+  // Starts the trace of a call.
+  void begin(bool si, bool first_length);
+  // The side curves (recorded after all were built).
+  void curves(const std::vector<TzCurve>& c) { curves_ = c; stage_ = 1; }
+  // The base curve.
+  void base(const QwCurve& q) { qw_ = q; stage_ = 2; }
+  Movement& movement(double WT, double PT);
+  void segment(const Segment& s) {
+    segments_.push_back(s);
+    ++movements_.back().count;
   }
+  Movement& movement_back() { return movements_.back(); }
+  void end() { ended_ = true; }
+
   // Writes the recorded trace to `path` (nothing when no call was recorded).
   void write(const std::string& path) const;
 
  private:
-  std::string text_;
-  std::vector<Movement> blocks_;
   bool active_ = false;
+  bool si_ = false, first_length_ = false, ended_ = false;
+  int stage_ = 0;  // 0 note only, 1 side curves, 2 base curve
+  std::vector<TzCurve> curves_;
+  QwCurve qw_;
+  std::vector<Movement> movements_;
+  std::vector<Segment> segments_;
 };
 
 // State of the load-settlement analysis over a run.

@@ -176,7 +176,7 @@ TEST(PassPlan, DiameterAndLengthSequences) {
   EXPECT_EQ(diameters(plan_passes(in, 60)), (std::vector<double>{3, 3.5, 4}));
   in.DIAEND = 3;  // DIALIM below DSTART
   EXPECT_EQ(plan_passes(in, 60).size(), 1u);
-  EXPECT_EQ(blocks_for_pass(in, 60), 1);
+  EXPECT_EQ(blocks_for_pass(in, plan_passes(in, 60), 0), 1);
 
   in.IPENT = 1;
   in.PDMIN = 40;
@@ -184,8 +184,8 @@ TEST(PassPlan, DiameterAndLengthSequences) {
   std::vector<double> lengths;
   for (const PassPlan& p : plan_passes(in, 60)) lengths.push_back(p.target_length);
   EXPECT_EQ(lengths, (std::vector<double>{60, 55, 50, 45, 40}));
-  EXPECT_EQ(blocks_for_pass(in, 60), 5);
-  EXPECT_EQ(blocks_for_pass(in, 45), 2);
+  EXPECT_EQ(blocks_for_pass(in, plan_passes(in, 60), 0), 5);
+  EXPECT_EQ(blocks_for_pass(in, plan_passes(in, 60), 3), 2);
 
   in.IPENT = 0;
   in.IChart = 1;
@@ -195,7 +195,12 @@ TEST(PassPlan, DiameterAndLengthSequences) {
   ASSERT_EQ(plan.size(), 3u * 3u);  // 3 lengths (50, 45, 40) by 3 diameters
   EXPECT_EQ(plan[4].IVLEN, 2);
   EXPECT_EQ(plan[4].IVDIA, 2);
-  EXPECT_EQ(blocks_for_pass(in, 50), 3);
+  EXPECT_EQ(blocks_for_pass(in, plan, 0), 3);
+  EXPECT_EQ(blocks_for_pass(in, plan, 7), 3);
+  // A range just short of a whole number of steps still runs, and counts, the last step.
+  in.DIAEND = 4.99;
+  EXPECT_EQ(plan_passes(in, 50).size(), 9u);
+  EXPECT_EQ(blocks_for_pass(in, plan_passes(in, 50), 0), 3);
 }
 
 // ---------------------------------------------------------------------------------------
