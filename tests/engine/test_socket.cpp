@@ -566,11 +566,13 @@ TEST(DecomposedRockSocket, NoPositiveLogarithmGivesARigidLinearRange) {
 }
 
 // A tip at the very top of the layer embeds the depth of the layer bottom (30 ft): the same
-// curve as a shaft 30 ft into the layer with the same tip-step values.
+// curve as a shaft 30 ft into the layer with the same tip-step values (both take the
+// stress of the tip step).
 TEST(DecomposedRockSocket, TipAtTheLayerTopEmbedsTheLayerBottomDepth) {
   Shaft at_top = decomposed_rock();
-  at_top.in.L = 10;
-  Shaft deep = decomposed_rock();
+  at_top.in.L = at_top.in.z_tip = 10;
+  at_top.in.zrel_tip = 0;
+  Shaft deep = at_top;
   deep.in.L = 40;
   const SocketCurve a = DECOMPOSED_ROCK_SOCKET(at_top.input());
   const SocketCurve b = DECOMPOSED_ROCK_SOCKET(deep.input());
