@@ -6,6 +6,8 @@
 #include <string>
 
 #include "engine_run.h"
+#include "project_check.h"
+#include "project_file.h"
 
 namespace fs = std::filesystem;
 
@@ -19,11 +21,17 @@ constexpr int kExitStatusBase = 10;
 void usage(std::FILE* to) {
   std::fprintf(to,
                "Usage: korva2017-run [--library PATH] PROJECT.kv8d\n"
+               "       korva2017-run --check FILE\n"
+               "       korva2017-run --upgrade OLD.kvd NEW.kv8d [--layout 2012|6.0]\n"
                "\n"
                "Runs the KORVA drilled-shaft analysis on a project file. The engine writes\n"
                "its results beside the project:\n"
                "  .kv8o  report            .kv8p  plot data for the program's graphs\n"
                "  .kv8r  run-time messages  .kv8z  t-z and Q-w curves\n"
+               "\n"
+               "--check reads a project file (any layout, chosen by extension and content) and\n"
+               "prints \"ok\" or the first problem with its line and item. --upgrade reads an\n"
+               "older project file and writes it in the current layout. Neither alters its input.\n"
                "\n"
                "Options:\n"
                "  --library PATH  engine library to load (default: %s beside this program)\n"
@@ -35,6 +43,60 @@ void usage(std::FILE* to) {
                "run status (12, 14: beyond the strength curve; 17: need another soil layer;\n"
                "18: run files could not be set up; 19: project file could not be analysed).\n",
                korva::kEngineLibraryName);
+}
+
+int check(const std::string& file) {
+  std::error_code ec;
+  if (!fs::is_regular_file(file, ec)) {
+    std::fprintf(stderr, "korva2017-run: project file not found: %s\n", file.c_str());
+    return kExitUsage;
+  }
+  std::string problem = korva::project::CheckProject(file);
+  if (problem.empty()) {
+    std::printf("ok\n");
+    return 0;
+  }
+  for (char& c : problem)
+    if (c == '\r') c = ' ';
+  std::fprintf(stderr, "%s: %s\n", file.c_str(), problem.c_str());
+  return kExitUsage;
+}
+
+int upgrade(const std::string& from, const std::string& to, const std::string& layout) {
+  namespace kp = korva::project;
+  std::error_code ec;
+  if (!fs::is_regular_file(from, ec)) {
+    std::fprintf(stderr, "korva2017-run: project file not found: %s\n", from.c_str());
+    return kExitUsage;
+  }
+  if (fs::exists(to, ec) && fs::equivalent(from, to, ec)) {
+    std::fprintf(stderr, "korva2017-run: the new file must not replace the old one: %s\n", to.c_str());
+    return kExitUsage;
+  }
+  int filter = kp::DetectFilter(from);
+  if (layout == "2012") filter = kp::kFilter2012;
+  else if (layout == "6.0") filter = kp::kFilter60;
+  else if (!layout.empty()) {
+    std::fprintf(stderr, "korva2017-run: unknown layout %s (2012 or 6.0)\n", layout.c_str());
+    return kExitUsage;
+  }
+  kp::Project project;
+  const kp::ReadResult r = kp::CreateFromFile(project, from, filter);
+  if (!r.ok()) {
+    std::string msg = r.error;
+    for (char& c : msg)
+      if (c == '\r') c = ' ';
+    std::fprintf(stderr, "%s: %s\n", from.c_str(), msg.c_str());
+    return kExitUsage;
+  }
+  try {
+    kp::Save(project, to);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "korva2017-run: %s\n", e.what());
+    return kExitUsage;
+  }
+  std::printf("written %s\n", to.c_str());
+  return 0;
 }
 
 }  // namespace
@@ -51,6 +113,22 @@ int main(int argc, char** argv) {
     if (arg == "--version") {
       std::printf("korva2017-run %s\n", korva::kProgramVersion);
       return 0;
+    }
+    if (arg == "--check") {
+      if (i + 2 != argc) {
+        std::fprintf(stderr, "korva2017-run: --check takes one file (try --help)\n");
+        return kExitUsage;
+      }
+      return check(argv[i + 1]);
+    }
+    if (arg == "--upgrade") {
+      std::string layout;
+      if (i + 5 == argc && std::string(argv[i + 3]) == "--layout") layout = argv[i + 4];
+      else if (i + 3 != argc) {
+        std::fprintf(stderr, "korva2017-run: --upgrade takes OLD NEW [--layout 2012|6.0] (try --help)\n");
+        return kExitUsage;
+      }
+      return upgrade(argv[i + 1], argv[i + 2], layout);
     }
     if (arg == "--library" && i + 1 < argc) {
       library = argv[++i];

@@ -208,6 +208,49 @@ TEST(BatchRunner, EngineStatusBecomesTheExitCode) {
   fs::remove_all(dir);
 }
 
+TEST(BatchRunner, CheckAndUpgradeProjectFiles) {
+  const fs::path fixtures = kSource / "tests" / "fixtures" / "project";
+  const fs::path dir = temp_dir();
+  for (const char* f : {"old-2012.kvd", "old-60.kvd"}) fs::copy_file(fixtures / f, dir / f);
+  fs::copy_file(kExample, dir / "ex.kv8d");
+  std::ofstream(dir / "broken.kv8d") << "t\r\n1 \r\n2 1 1 1 1 2 0 0 0 0 0\r\n3 0 x 0 0 0 0\r\n";
+  std::string too_many = "t\r\n1 \r\n2 1 1 1 1 2 0 0 0 0 0\r\n3 0 0 0 0 0 0\r\n31 10 60 2 3\r\n";
+  for (int k = 1; k <= 31; ++k) too_many += std::to_string(2) + " " + std::to_string(k) + " \r\n0 120 0.0 1000 0 0 0 1 1 \r\n0 120 0.0 1000 0 0 0 1 1 \r\n0 0\r\n";
+  std::ofstream(dir / "layers.kv8d") << too_many;
+  const std::string before = slurp(dir / "broken.kv8d") + slurp(dir / "old-60.kvd");
+
+  const struct {
+    std::string args;
+    int code;
+    const char* text;
+  } cases[] = {
+      {"--check " + q(dir / "ex.kv8d"), 0, "ok"},
+      {"--check " + q(dir / "old-2012.kvd"), 0, "ok"},
+      {"--check " + q(dir / "old-60.kvd"), 0, "ok"},
+      {"--check " + q(dir / "broken.kv8d"), 2, "Error on Line 4 Item 3 A floating point number was expected"},
+      {"--check " + q(dir / "layers.kv8d"), 2, "31 SOIL LAYERS"},
+      {"--check " + q(dir / "missing.kv8d"), 2, "not found"},
+      {"--upgrade " + q(dir / "old-60.kvd") + " " + q(dir / "new60.kv8d"), 0, "written"},
+      {"--upgrade " + q(dir / "old-2012.kvd") + " " + q(dir / "new2012.kv8d") + " --layout 2012", 0, "written"},
+      {"--check " + q(dir / "new60.kv8d"), 0, "ok"},
+      {"--upgrade " + q(dir / "broken.kv8d") + " " + q(dir / "never.kv8d") + " --layout 6.0", 2, "expected"},
+      {"--upgrade " + q(dir / "old-60.kvd") + " " + q(dir / "old-60.kvd"), 2, "must not replace"},
+      {"--upgrade " + q(dir / "old-60.kvd") + " " + q(dir / "x.kv8d") + " --layout 7", 2, "unknown layout"},
+  };
+  for (const auto& c : cases) {
+    const Shell r = sh(q(kRunner) + " " + c.args);
+    EXPECT_EQ(r.code, c.code) << c.args << "\n" << r.out;
+    EXPECT_NE(r.out.find(c.text), std::string::npos) << c.args << "\n" << r.out;
+  }
+  EXPECT_FALSE(fs::exists(dir / "never.kv8d"));
+  EXPECT_EQ(slurp(dir / "broken.kv8d") + slurp(dir / "old-60.kvd"), before);
+  // The upgraded file is in the current layout and runs.
+  EXPECT_EQ(slurp(dir / "new60.kv8d").substr(0, 30), "Old 6.0 project: one clay laye");
+  const Shell run = sh(q(kRunner) + " " + q(dir / "new60.kv8d"));
+  EXPECT_EQ(run.code, 0) << run.out;
+  fs::remove_all(dir);
+}
+
 TEST(BatchRunner, OutputIsTheSameUnderAnyLocale) {
   const fs::path dir = temp_dir();
   fs::copy_file(kExample, dir / "ex.kv8d");

@@ -1,0 +1,215 @@
+// Token reader: whole-file loading, word splitting and number conversion.
+#include "word_reader.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+namespace korva::project {
+namespace {
+
+constexpr std::string_view kIncomplete = "This file either invalid or incomplete.";
+
+// Blanks and control characters are trimmed from the ends of a line.
+bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+std::string_view TrimLeft(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && IsTrimmed(s[i])) ++i;
+  return s.substr(i);
+}
+
+std::string_view Trim(std::string_view s) {
+  s = TrimLeft(s);
+  while (!s.empty() && IsTrimmed(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Whether a decimal number that from_chars could not represent is too large rather than
+// too small: position of its first significant digit plus the exponent.
+bool Overflows(std::string_view digits) {
+  std::size_t e = digits.find_first_of("eE");
+  std::string_view mantissa = digits.substr(0, e);
+  long long magnitude = 0;
+  std::size_t point = mantissa.find('.');
+  std::string_view whole = mantissa.substr(0, point);
+  std::size_t first = whole.find_first_not_of('0');
+  if (first != std::string_view::npos) {
+    magnitude = static_cast<long long>(whole.size() - first);
+  } else if (point != std::string_view::npos) {
+    std::string_view fraction = mantissa.substr(point + 1);
+    std::size_t nonzero = fraction.find_first_not_of('0');
+    magnitude = -static_cast<long long>(nonzero == std::string_view::npos ? fraction.size() : nonzero);
+  }
+  if (e != std::string_view::npos) {
+    std::string_view exponent = digits.substr(e + 1);
+    bool negative = !exponent.empty() && exponent[0] == '-';
+    if (!exponent.empty() && (exponent[0] == '-' || exponent[0] == '+')) exponent.remove_prefix(1);
+    long long value = 0;
+    auto [ptr, ec] = std::from_chars(exponent.data(), exponent.data() + exponent.size(), value);
+    (void)ptr;
+    if (ec == std::errc::result_out_of_range) return !negative;
+    magnitude += negative ? -value : value;
+  }
+  return magnitude > 0;
+}
+
+// A decimal number with "." as separator, optional sign and exponent; the whole word
+// must convert. Words such as "inf" or "nan" are not numbers here.
+std::optional<double> ParseNumber(std::string_view word) {
+  bool negative = false;
+  if (!word.empty() && (word[0] == '-' || word[0] == '+')) {
+    negative = word[0] == '-';
+    word.remove_prefix(1);
+  }
+  if (word.empty() || !(IsDigit(word[0]) || word[0] == '.')) return std::nullopt;
+  double value = 0.0;
+  const char* end = word.data() + word.size();
+  auto [ptr, ec] = std::from_chars(word.data(), end, value, std::chars_format::general);
+  if (ptr != end) return std::nullopt;
+  if (ec == std::errc::result_out_of_range) {
+    value = Overflows(word) ? HUGE_VAL : 0.0;
+  } else if (ec != std::errc()) {
+    return std::nullopt;
+  }
+  return negative ? -value : value;
+}
+
+TWordContainer SplitLine(std::string_view line) {
+  TWordContainer container;
+  container.OrigString = std::string(line);
+  std::string_view rest = Trim(line);
+  while (!rest.empty()) {
+    std::size_t gap = rest.find_first_of(" \t");
+    if (gap == std::string_view::npos) {
+      container.Words.emplace_back(rest);
+      break;
+    }
+    container.Words.emplace_back(rest.substr(0, gap));
+    rest = TrimLeft(rest.substr(gap));
+  }
+  return container;
+}
+
+}  // namespace
+
+TWordReader::TWordReader(const std::string& file_name) {
+  struct Closer {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+  };
+  errno = 0;
+  std::unique_ptr<std::FILE, Closer> file(std::fopen(file_name.c_str(), "rb"));
+  if (!file) throw EInOutError(std::strerror(errno != 0 ? errno : ENOENT));
+  std::string text;
+  char buffer[65536];
+  for (;;) {
+    std::size_t n = std::fread(buffer, 1, sizeof buffer, file.get());
+    text.append(buffer, n);
+    if (n < sizeof buffer) break;
+  }
+  if (std::ferror(file.get())) throw EInOutError(std::strerror(errno != 0 ? errno : EIO));
+  Load(text);
+}
+
+TWordReader TWordReader::FromText(std::string_view text) {
+  TWordReader reader;
+  reader.Load(text);
+  return reader;
+}
+
+void TWordReader::Load(std::string_view text) {
+  // Lines end at LF; the CR of a CR LF end is not part of the line. A last line without
+  // a line end still counts, and an empty file is one empty line.
+  lines_.clear();
+  std::size_t start = 0;
+  do {
+    std::size_t end = text.find('\n', start);
+    std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos
+                                                                            : end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines_.push_back(SplitLine(line));
+    start = end == std::string_view::npos ? text.size() + 1 : end + 1;
+  } while (start < text.size());
+  line_ = 0;
+  item_ = 0;
+}
+
+void TWordReader::SeekWord() {
+  while (line_ < static_cast<int>(lines_.size()) &&
+         item_ >= static_cast<int>(lines_[line_].Words.size())) {
+    ++line_;
+    item_ = 0;
+  }
+  if (line_ >= static_cast<int>(lines_.size())) throw EInOutError(std::string(kIncomplete));
+}
+
+std::string TWordReader::ReadWord() {
+  SeekWord();
+  return lines_[line_].Words[item_++];
+}
+
+void TWordReader::FailAt(std::string_view expected) const {
+  // The word just read is the `item_`-th (1-based) of line `line_` + 1.
+  std::string message = "Error on Line " + std::to_string(line_ + 1) + " Item " +
+                        std::to_string(item_) + "\r";
+  message += expected;
+  throw EInOutError(message);
+}
+
+double TWordReader::ReadFloat() {
+  std::optional<double> value = ParseNumber(ReadWord());
+  if (!value) FailAt("A floating point number was expected but not found.");
+  return *value;
+}
+
+int TWordReader::ReadInteger() {
+  std::optional<double> value = ParseNumber(ReadWord());
+  if (!value || *value != std::trunc(*value) || *value < -2147483648.0 || *value > 2147483647.0) {
+    FailAt("An integer was expected but not found.");
+  }
+  return static_cast<int>(*value);
+}
+
+void TWordReader::ReadLine(std::string& s) {
+  if (line_ >= static_cast<int>(lines_.size())) throw EInOutError(std::string(kIncomplete));
+  s = lines_[line_].OrigString;
+  ++line_;
+  item_ = 0;
+}
+
+void TWordReader::ReadWords(std::string& s) {
+  s.clear();
+  for (;;) {
+    SeekWord();
+    const std::string& word = lines_[line_].Words[item_];
+    if (ParseNumber(word)) return;
+    if (!s.empty()) s += ' ';
+    s += word;
+    ++item_;
+  }
+}
+
+int TWordReader::CountWordsLine() {
+  if (line_ >= static_cast<int>(lines_.size())) throw EInOutError(std::string(kIncomplete));
+  int count = static_cast<int>(lines_[line_].Words.size());
+  ++line_;
+  item_ = 0;
+  return count;
+}
+
+int TWordReader::GetCurrentLineWordCount() const {
+  return GetWordCount(line_);
+}
+
+int TWordReader::GetWordCount(int i) const {
+  if (i < 0 || i >= static_cast<int>(lines_.size())) return 0;
+  return static_cast<int>(lines_[i].Words.size());
+}
+
+}  // namespace korva::project
