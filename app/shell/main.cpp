@@ -1,0 +1,17 @@
+// korva2017: the KORVA desktop program.
+#include <QApplication>
+
+#include "main_form.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName("Valtor");
+  QApplication::setApplicationName("KORVA");
+  QApplication::setApplicationVersion(korva::TMainForm::kVersion);
+  korva::TMainForm form;
+  form.resize(1100, 760);
+  form.show();
+  const QStringList args = QApplication::arguments();
+  form.StartUp(args.size() > 1 ? args[1] : QString());
+  return QApplication::exec();
+}

@@ -1,0 +1,638 @@
+#include "main_form.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDate>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QProcess>
+#include <QSettings>
+#include <QToolBar>
+#include <QUrl>
+
+#include "engine_run.h"
+#include "project_file.h"
+#include "graph_catalogue.h"
+#include "plot_reader.h"
+
+namespace korva {
+
+namespace {
+
+constexpr const char* kDefaultExtension = "kv8";  // of ".kv8d", as the file dialogs use it
+constexpr const char* kOpenFilter =
+    "KORVA 2017(*.kv8d);;KORVA 2012(*.kvd);;KORVA 6.0(*.kvd);;All Files(*.*)";
+constexpr const char* kSaveFilter = "KORVA 2017(*.kv8d);;All File(*.*)";
+constexpr const char* kUpdateUrl = "https://www.valtor.example/korva/update";
+
+std::string Std(const QString& s) { return s.toStdString(); }
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// The dialogs' "\r" line breaks become real ones on screen.
+QString Lines(QString s) { return s.replace('\r', '\n'); }
+
+// A small toolbar icon: a rounded square with one or two letters.
+QIcon LetterIcon(const QString& letters, const QColor& colour) {
+  QPixmap pm(24, 24);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setBrush(colour);
+  p.setPen(colour.darker(140));
+  p.drawRoundedRect(1, 1, 22, 22, 4, 4);
+  p.setPen(Qt::white);
+  QFont f = p.font();
+  f.setBold(true);
+  f.setPixelSize(letters.size() > 1 ? 10 : 13);
+  p.setFont(f);
+  p.drawText(QRect(0, 0, 24, 24), Qt::AlignCenter, letters);
+  return QIcon(pm);
+}
+
+// The program's settings: organisation "Valtor", application "KORVA", one group per version.
+constexpr const char* kOrganisation = "Valtor";
+constexpr const char* kApplication = "KORVA";
+
+}  // namespace
+
+TMainForm::TMainForm(QWidget* parent)
+    : QMainWindow(parent), graphs_(std::make_unique<results::TGraphCatalogue>()) {
+  QApplication::setApplicationDisplayName("Korva 2017");
+  setAcceptDrops(true);
+  libraryPath_ = QString::fromStdString((ProgramDirectory() / kEngineLibraryName).string());
+  mdi_ = new QMdiArea(this);
+  setCentralWidget(mdi_);
+  CreateMenus();
+  CreateToolbar();
+
+  askYesNoCancel = [this](const QString& text) {
+    return QMessageBox::question(this, QApplication::applicationDisplayName(), text,
+                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  };
+  information = [this](const QString& text) {
+    QMessageBox::information(this, QApplication::applicationDisplayName(), Lines(text));
+  };
+  chooseSaveName = [this](const QString& title, const QString& preset) {
+    QFileDialog dlg(this, title, QDir::currentPath() + "/" + preset, kSaveFilter);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setDefaultSuffix(kDefaultExtension + QString("d"));
+    return dlg.exec() == QDialog::Accepted ? dlg.selectedFiles().value(0) : QString();
+  };
+  chooseOpenName = [this](int& filterIndex) {
+    QFileDialog dlg(this, "Open", QDir::currentPath(), kOpenFilter);
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    if (dlg.exec() != QDialog::Accepted) return QString();
+    const QStringList filters = QString(kOpenFilter).split(";;");
+    filterIndex = static_cast<int>(filters.indexOf(dlg.selectedNameFilter())) + 1;
+    return dlg.selectedFiles().value(0);
+  };
+
+  // The editor setting is read at creation; the recent files when the window is shown.
+  wordProcessor_ = QSettings(kOrganisation, kApplication).value(QString(kVersion) + "/Word Processor").toString();
+  UpdateCaption();
+  SetLrfdColumns();
+  UpdateResultButtons();
+}
+
+TMainForm::~TMainForm() = default;
+
+QString TMainForm::CaptionFor(const QString& fileName) {
+  QString name = QFileInfo(fileName).fileName();
+  const QString ext = "." + QFileInfo(name).suffix();
+  if (ext.compare(QString(".") + kDefaultExtension, Qt::CaseInsensitive) == 0) {
+    const int dot = static_cast<int>(name.indexOf('.'));
+    if (dot >= 0) name.truncate(dot);
+  }
+  if (name.size() > 1 && name[0] >= 'a' && name[0] <= 'z') name[0] = name[0].toUpper();
+  return QString("KORVA ") + kVersion + " - " + name;
+}
+
+bool TMainForm::MoveToFront(std::array<QString, 10>& list, const QString& file) {
+  if (list[0] == file) return false;
+  int found = -1;
+  for (int i = 1; i < 10; ++i)
+    if (list[static_cast<std::size_t>(i)] == file) found = i;
+  const int last = found >= 0 ? found : 9;
+  for (int i = last; i > 0; --i) list[static_cast<std::size_t>(i)] = list[static_cast<std::size_t>(i - 1)];
+  list[0] = file;
+  return true;
+}
+
+void TMainForm::CreateMenus() {
+  fileMenu_ = menuBar()->addMenu("&File");
+  fileMenu_->addAction("&New", QKeySequence("Ctrl+N"), this, [this] { FileNew(); });
+  fileMenu_->addAction("&Open...", QKeySequence("Ctrl+O"), this, [this] { FileOpen(); });
+  fileMenu_->addAction("&Save", QKeySequence("Ctrl+S"), this, [this] { FileSave(); });
+  fileMenu_->addAction("Save &As...", this, [this] { FileSaveAs(); });
+  fileMenu_->addSeparator();
+  for (int i = 0; i < 10; ++i) {
+    recentActions_[static_cast<std::size_t>(i)] = fileMenu_->addAction("", this, [this, i] { OpenRecent(i); });
+    recentActions_[static_cast<std::size_t>(i)]->setVisible(false);
+  }
+  recentSeparator_ = fileMenu_->addSeparator();
+  fileMenu_->addAction("E&xit", this, [this] { close(); });
+  connect(fileMenu_, &QMenu::aboutToShow, this, [this] { PrepareFileMenu(); });
+
+  dataMenu_ = menuBar()->addMenu("Da&ta");
+  // The data-entry dialogs open from here; until a dialog is available its command stays off.
+  auto dialogCommand = [this](const QString& caption) {
+    QAction* a = dataMenu_->addAction(caption);
+    a->setEnabled(false);
+    return a;
+  };
+  dialogCommand("&Title");
+  QMenu* units = dataMenu_->addMenu("&Units");
+  auto* unitGroup = new QActionGroup(this);
+  unitsEnglish_ = units->addAction("&English Units (lbs, ft, in)", this, [this] { SetUnits(1); });
+  unitsSI_ = units->addAction("&SI Units (kN, m)", this, [this] { SetUnits(2); });
+  for (QAction* a : {unitsEnglish_, unitsSI_}) {
+    a->setCheckable(true);
+    unitGroup->addAction(a);
+  }
+  QMenu* method = dataMenu_->addMenu("Design Method (ASD or LRFD)");
+  methodASD_ = method->addAction("ASD (Allowable Stress Design)", this, [this] { SetDesignMethod(2); });
+  methodLRFD_ = method->addAction("LRFD (Load Resistance Factor Design)", this, [this] { SetDesignMethod(1); });
+  for (QAction* a : {methodASD_, methodLRFD_}) a->setCheckable(true);
+  dialogCommand("&Drilled-Shaft Properties");
+  dialogCommand("Soil &Layer Data");
+  factorOfSafety_ = dialogCommand("&Factor of Safety (Allowable Stress Design)");
+  QMenu* comp = dataMenu_->addMenu("&Computation Methods");
+  specifyLength_ = comp->addAction("Specify the shaft length", this, [this] {
+    project_.data.METHOD = 2;
+    SetDataChanged(true);
+  });
+  specifyLoad_ = comp->addAction("Specify the design load", this, [this] {
+    project_.data.METHOD = 1;
+    SetDataChanged(true);
+  });
+  for (QAction* a : {specifyLength_, specifyLoad_}) a->setCheckable(true);
+  dialogCommand("&Water Table");
+  dataMenu_->addSeparator();
+  multipleLengths_ = dataMenu_->addAction("Evaluate Multiple Shaft Lengths");
+  designCharts_ = dataMenu_->addAction("ASD/LRFD Design Charts");
+  for (QAction* a : {multipleLengths_, designCharts_}) a->setCheckable(true);
+  dataMenu_->addSeparator();
+  dialogCommand("Control &Options...");
+  connect(dataMenu_, &QMenu::aboutToShow, this, [this] { PrepareDataMenu(); });
+
+  compMenu_ = menuBar()->addMenu("&Computation");
+  compMenu_->addAction("&Run Analysis", this, [this] { CompRunClick(); });
+  compMenu_->addSeparator();
+  editInput_ = compMenu_->addAction("Edit I&nput Text", this, [this] { StartEditor(Q(project_.data.FileName)); });
+  editNotes_ = compMenu_->addAction("Edit &Processor-Run Notes", this,
+                                    [this] { StartEditor(ProjectFileWithExtension(".kv8r")); });
+  editOutput_ = compMenu_->addAction("Edit &Output Text", this,
+                                     [this] { StartEditor(ProjectFileWithExtension(".kv8o")); });
+  compMenu_->addSeparator();
+  compMenu_->addAction("&View Shaft Elevation")->setEnabled(false);
+  compMenu_->addAction("3D View")->setEnabled(false);
+  connect(compMenu_, &QMenu::aboutToShow, this, [this] { PrepareComputationMenu(); });
+
+  QMenu* graphics = menuBar()->addMenu("&Graphics");
+  combinedUltimate_ = graphics->addAction("Combined Plot (Ultimate)");
+  combinedFactored_ = graphics->addAction("Combined Plot (LRFD/ASD)");
+  loadSettlement_ = graphics->addAction("Load vs. Settlement");
+  tzCurves_ = graphics->addAction("t-z curves");
+  qwCurves_ = graphics->addAction("Q-w curves");
+
+  windowMenu_ = menuBar()->addMenu("&Window");
+  windowMenu_->addAction("&Cascade", mdi_, &QMdiArea::cascadeSubWindows);
+  windowMenu_->addAction("&Arrange Icons", mdi_, &QMdiArea::tileSubWindows);
+  windowSeparator_ = windowMenu_->addSeparator();
+  for (int i = 0; i < 50; ++i) {
+    QAction* a = windowMenu_->addAction("");
+    a->setVisible(false);
+    connect(a, &QAction::triggered, this, [this, i] {
+      const auto list = mdi_->subWindowList();
+      if (i < list.size()) mdi_->setActiveSubWindow(list[i]);
+    });
+    windowItems_.push_back(a);
+  }
+  connect(windowMenu_, &QMenu::aboutToShow, this, [this] { PrepareWindowMenu(); });
+
+  QMenu* help = menuBar()->addMenu("&Help");
+  help->addAction("&User's Manual", this, [this] {
+    const QString f = QDir(QApplication::applicationDirPath()).filePath("Korva 2017 Users Manual.pdf");
+    if (QFileInfo::exists(f)) QDesktopServices::openUrl(QUrl::fromLocalFile(f));
+    else information("The User's Manual (\"Korva 2017 Users Manual.pdf\") is not installed in the program's directory.");
+  });
+  help->addAction("&Technical Manual", this, [this] {
+    const QString f = QDir(QApplication::applicationDirPath()).filePath("KorvaTechnicalManual.bat");
+    if (!QFileInfo::exists(f) || !QProcess::startDetached("/bin/sh", {f}))
+      information("The Technical Manual is not installed in the program's directory.");
+  });
+  help->addSeparator();
+  help->addAction("&About...", this, [this] {
+    const QString release =
+        QLocale::system().toString(QDate::fromString(kReleaseDate, "MM/dd/yy").addYears(100), QLocale::ShortFormat);
+    QMessageBox::about(this, "About KORVA",
+                       QString("KORVA\nVersion %1\n\nA program for analyzing the axial capacity and short-term "
+                               "settlement of drilled shafts under axial loading.\n\nToday: %2\nRelease date: %3")
+                           .arg(kVersion, QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat), release));
+  });
+  help->addAction("&Check for Updates", this, [] {
+    QUrl url(kUpdateUrl);
+    url.setQuery(QString("KORVA;%1;%2;%3").arg(kVersion, kReleaseDate, QDate::currentDate().toString("MM/dd/yy")));
+    QDesktopServices::openUrl(url);
+  });
+
+  for (QMenu* m : {fileMenu_, dataMenu_, compMenu_, windowMenu_, help})
+    connect(m, &QMenu::aboutToShow, this, [this] { CommitActiveChild(); });
+}
+
+void TMainForm::CreateToolbar() {
+  QToolBar* tb = addToolBar("Tools");
+  tb->setObjectName("Tools");
+  auto button = [tb](const QString& hint, const QString& letters, const QColor& colour) {
+    QAction* a = tb->addAction(LetterIcon(letters, colour), hint);
+    a->setToolTip(hint);
+    return a;
+  };
+  connect(button("New File", "N", QColor(70, 110, 170)), &QAction::triggered, this, [this] { FileNew(); });
+  connect(button("Open File", "O", QColor(70, 110, 170)), &QAction::triggered, this, [this] { FileOpen(); });
+  connect(button("Save File", "S", QColor(70, 110, 170)), &QAction::triggered, this, [this] { FileSave(); });
+  tb->addSeparator();
+  for (const char* hint : {"Title", "Drilled Shaft Properties", "Soil Layer Data", "Factor of Safety (ASD)"})
+    button(hint, QString(hint).left(1), QColor(120, 120, 120))->setEnabled(false);
+  tb->addSeparator();
+  connect(button("Run Data File", "R", QColor(40, 140, 60)), &QAction::triggered, this, [this] { CompRunClick(); });
+  viewOutput_ = button("View Output", "VO", QColor(150, 100, 40));
+  connect(viewOutput_, &QAction::triggered, this, [this] { StartEditor(ProjectFileWithExtension(".kv8o")); });
+  tb->addSeparator();
+  button("View Soil Profile", "SP", QColor(120, 120, 120))->setEnabled(false);
+  button("3D View", "3D", QColor(120, 120, 120))->setEnabled(false);
+  tb->addSeparator();
+  tb->addAction(combinedUltimate_);
+  tb->addAction(combinedFactored_);
+  tb->addAction(loadSettlement_);
+  tb->addAction(tzCurves_);
+  tb->addAction(qwCurves_);
+  combinedUltimate_->setIcon(LetterIcon("CU", QColor(160, 60, 60)));
+  combinedFactored_->setIcon(LetterIcon("CF", QColor(160, 60, 60)));
+  loadSettlement_->setIcon(LetterIcon("LS", QColor(160, 60, 60)));
+  tzCurves_->setIcon(LetterIcon("tz", QColor(160, 60, 60)));
+  qwCurves_->setIcon(LetterIcon("Qw", QColor(160, 60, 60)));
+}
+
+void TMainForm::StartUp(const QString& argument) {
+  ReadRegister();
+  bool opened = false;
+  if (!argument.isEmpty()) {
+    QString file = argument;
+    if (!file.contains('.')) file += ".kv8d";
+    if (QFileInfo::exists(file)) {
+      const QString ext = "." + QFileInfo(file).suffix().toLower();
+      if (ext == ".kv8d") {
+        OpenFileName(QFileInfo(file).absoluteFilePath(), project::kFilterCurrent);
+        opened = true;
+      } else if (ext == ".kvd") {
+        OpenFileName(QFileInfo(file).absoluteFilePath(), project::kFilter2012);
+        opened = true;
+      }
+    }
+  }
+  if (!opened) project_.Create();
+  UpdateCaption();
+  SetLrfdColumns();
+}
+
+void TMainForm::UpdateCaption() { setWindowTitle(CaptionFor(Q(project_.data.FileName))); }
+
+void TMainForm::UpdateResultButtons() {
+  viewOutput_->setEnabled(showOutput_);
+  for (QAction* a : {combinedUltimate_, combinedFactored_, loadSettlement_}) a->setEnabled(showOutput_);
+  for (QAction* a : {tzCurves_, qwCurves_}) a->setEnabled(showOutput_ && showTzCurves_);
+}
+
+void TMainForm::SetLrfdColumns() {
+  const int n = project_.data.NLRFD;
+  if (n != 1 && n != 2) return;
+  project::TGridTable& D = project_.tables.D;
+  for (int c : {project::kColLrfdSideFriction, project::kColLrfdEndBearing}) D.GetColumn(c).SetVisible(n == 1);
+}
+
+void TMainForm::CommitActiveChild() {
+  // A child dialog stores its values when it is deactivated; moving the focus to the main
+  // window deactivates it.
+  if (QMdiSubWindow* w = mdi_->activeSubWindow()) {
+    if (QWidget* f = QApplication::focusWidget()) f->clearFocus();
+    (void)w;
+  }
+}
+
+bool TMainForm::QuerySaveChanges() {
+  if (!DataChanged()) return true;
+  const int answer = askYesNoCancel("Do you want to save any changes?");
+  if (answer == QMessageBox::Cancel) return false;
+  if (answer == QMessageBox::No) return true;
+  FileSave();
+  return project_.data.FileName != project::kNewProjectFileName;
+}
+
+void TMainForm::FileNew() {
+  CommitActiveChild();
+  if (QuerySaveChanges()) {
+    HideAll();
+    project_.Create();
+    UpdateCaption();
+  }
+  showOutput_ = false;
+  showTzCurves_ = false;
+  UpdateResultButtons();
+  SetLrfdColumns();
+}
+
+void TMainForm::FileOpen() {
+  CommitActiveChild();
+  if (!QuerySaveChanges()) return;
+  int filter = 1;
+  const QString file = chooseOpenName(filter);
+  if (!file.isEmpty()) OpenFileName(file, filter);
+}
+
+void TMainForm::OpenFileName(const QString& file, int filterIndex) {
+  HideAll();
+  const QString path = QFileInfo(file).absoluteFilePath();
+  QDir::setCurrent(QFileInfo(path).absolutePath());
+  const int filter = filterIndex == 1 ? project::kFilterCurrent
+                     : filterIndex == 3 ? project::kFilter60
+                                        : project::kFilter2012;
+  const project::ReadResult r = project::CreateFromFile(project_, Std(path), filter);
+  if (!r.ok()) information(Q(r.error));
+  UpdateCaption();
+  showOutput_ = false;
+  showTzCurves_ = false;
+  const QString plot = ProjectFileWithExtension(".kv8p");
+  if (QFileInfo::exists(plot)) showOutput_ = LoadResults(plot, false);
+  UpdateResultButtons();
+  UpdatePrevFile(path);
+  SetLrfdColumns();
+}
+
+bool TMainForm::FileSave() {
+  CommitActiveChild();
+  const QString name = Q(project_.data.FileName);
+  if (name == project::kNewProjectFileName || QFileInfo(name).suffix().toLower() != "kv8d") return FileSaveAs();
+  try {
+    project::Save(project_);
+  } catch (const std::exception& e) {
+    information(Q(e.what()));
+    return false;
+  }
+  return true;
+}
+
+bool TMainForm::FileSaveAs() {
+  QFileInfo info(Q(project_.data.FileName));
+  QString preset = info.fileName();
+  if (info.suffix().toLower() != "kv8d") preset = info.completeBaseName() + ".kv8d";
+  const QString chosen = chooseSaveName("Save " + info.fileName() + " As", preset);
+  bool written = false;
+  if (!chosen.isEmpty()) {
+    project_.data.FileName = Std(QFileInfo(chosen).absoluteFilePath());
+    UpdateCaption();
+    try {
+      project::Save(project_);
+      written = true;
+    } catch (const std::exception& e) {
+      information(Q(e.what()));
+    }
+    UpdateRegister();
+  } else {
+    filesaved_ = false;
+  }
+  showOutput_ = false;
+  showTzCurves_ = false;
+  UpdateResultButtons();
+  HideAll();
+  return written;
+}
+
+void TMainForm::HideAll() {
+  for (QMdiSubWindow* w : mdi_->subWindowList()) w->close();
+}
+
+int TMainForm::NumberPrevFile() const {
+  int n = 0;
+  for (const QString& f : prevFile_) n += !f.isEmpty();
+  return n;
+}
+
+void TMainForm::UpdatePrevFile(const QString& file) {
+  if (!MoveToFront(prevFile_, file)) return;
+  UpdateRegister();
+}
+
+void TMainForm::UpdateRegister() {
+  QSettings s(kOrganisation, kApplication);
+  s.beginGroup(kVersion);
+  s.setValue("Word Processor", wordProcessor_);
+  for (int i = 0; i < 10; ++i) s.setValue(QString("File%1").arg(i + 1), prevFile_[static_cast<std::size_t>(i)]);
+  s.endGroup();
+  s.sync();
+}
+
+void TMainForm::ReadRegister() {
+  QSettings s(kOrganisation, kApplication);
+  if (s.status() != QSettings::NoError) {
+    wordProcessor_.clear();
+    prevFile_.fill(QString());
+    return;
+  }
+  s.beginGroup(kVersion);
+  const QString editor = s.value("Word Processor").toString();
+  if (!editor.isEmpty()) wordProcessor_ = editor;
+  for (int i = 0; i < 10; ++i)
+    prevFile_[static_cast<std::size_t>(i)] = s.value(QString("File%1").arg(i + 1)).toString();
+  s.endGroup();
+}
+
+void TMainForm::PrepareFileMenu() {
+  const QString cwd = QDir::currentPath() + "/";
+  const int n = NumberPrevFile();
+  for (int i = 0; i < 10; ++i) {
+    QAction* a = recentActions_[static_cast<std::size_t>(i)];
+    QString name = prevFile_[static_cast<std::size_t>(i)];
+    if (i < n && !name.isEmpty()) {
+      const int at = static_cast<int>(name.indexOf(cwd));
+      if (at >= 0) name = name.mid(at + cwd.size());
+      a->setText(QString("&%1 %2").arg(i + 1).arg(name));
+      a->setVisible(true);
+    } else {
+      a->setVisible(false);
+    }
+  }
+  recentSeparator_->setVisible(n > 0);
+}
+
+void TMainForm::OpenRecent(int index) {
+  const QString file = prevFile_[static_cast<std::size_t>(index)];
+  if (file.isEmpty() || !QuerySaveChanges()) return;
+  const QString ext = "." + QFileInfo(file).suffix().toLower();
+  if (ext == ".kv8d") OpenFileName(file, project::kFilterCurrent);
+  else if (ext == ".kvd") OpenFileName(file, project::kFilter2012);
+}
+
+void TMainForm::PrepareDataMenu() {
+  const project::TProgramData& d = project_.data;
+  factorOfSafety_->setEnabled(false);  // enabled with its dialog, when NLRFD is 2
+  if (d.METHOD == 1) {
+    multipleLengths_->setEnabled(false);
+    designCharts_->setEnabled(false);
+  } else {
+    multipleLengths_->setChecked(d.IPENT == 1);
+    designCharts_->setEnabled(false);    // the length-variation dialogs come with the data entry
+    multipleLengths_->setEnabled(false);
+    designCharts_->setChecked(d.IChart == 1);
+  }
+  unitsEnglish_->setChecked(d.fUnits == 1);
+  unitsSI_->setChecked(d.fUnits == 2);
+  methodLRFD_->setChecked(d.NLRFD == 1);
+  methodASD_->setChecked(d.NLRFD == 2);
+  specifyLoad_->setChecked(d.METHOD == 1);
+  specifyLength_->setChecked(d.METHOD == 2);
+}
+
+void TMainForm::PrepareComputationMenu() {
+  editInput_->setEnabled(QFileInfo::exists(Q(project_.data.FileName)));
+  editNotes_->setEnabled(QFileInfo::exists(ProjectFileWithExtension(".kv8r")));
+  editOutput_->setEnabled(QFileInfo::exists(ProjectFileWithExtension(".kv8o")));
+}
+
+void TMainForm::PrepareWindowMenu() {
+  const auto list = mdi_->subWindowList();
+  for (int i = 0; i < 50; ++i) {
+    QAction* a = windowItems_[static_cast<std::size_t>(i)];
+    if (i < list.size()) {
+      a->setText(QString("&%1 %2").arg(i + 1).arg(list[i]->windowTitle()));
+      a->setVisible(true);
+    } else {
+      a->setVisible(false);
+    }
+  }
+  windowSeparator_->setVisible(!list.isEmpty());
+}
+
+void TMainForm::SetUnits(int units) {
+  if (units == project_.data.fUnits) return;
+  project_.data.SetUnits(units, project_.tables);
+  SetDataChanged(true);
+}
+
+void TMainForm::SetDesignMethod(int nlrfd) {
+  project_.data.NLRFD = nlrfd;
+  SetDataChanged(true);
+  SetLrfdColumns();
+}
+
+QString TMainForm::ProjectFileWithExtension(const char* ext) const {
+  QFileInfo info(Q(project_.data.FileName));
+  return QDir(info.absolutePath()).filePath(info.completeBaseName() + ext);
+}
+
+void TMainForm::StartEditor(const QString& file) {
+  bool ok;
+  if (!wordProcessor_.isEmpty()) {
+    QStringList args = QProcess::splitCommand(wordProcessor_);
+    const QString program = args.isEmpty() ? QString() : args.takeFirst();
+    args << file;
+    ok = !program.isEmpty() && QProcess::startDetached(program, args);
+  } else {
+    ok = QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+  }
+  if (!ok) information("An error occurred in running the Word Processor");
+}
+
+bool TMainForm::LoadResults(const QString& plotFile, bool reportErrors) {
+  const results::PlotReadResult r = results::ReadPlotData(Std(plotFile), project_, *graphs_, reportErrors);
+  if (!r.message.empty()) information(Q(r.message));
+  showTzCurves_ = r.showtzcurves;
+  return r.ok;
+}
+
+void TMainForm::CompRunClick() {
+  CommitActiveChild();
+  // 1. Save first (Save As for a new project or one read from an older layout).
+  filesaved_ = true;
+  const QString name = Q(project_.data.FileName);
+  if (name == project::kNewProjectFileName || QFileInfo(name).suffix().toLower() != "kv8d") {
+    FileSaveAs();
+  } else {
+    try {
+      project::Save(project_);
+    } catch (const std::exception&) {
+      QMessageBox::warning(this, QApplication::applicationDisplayName(), "An error occured during saving");
+    }
+  }
+  // 2. Only a saved project runs.
+  if (!filesaved_ || project_.data.FileName == project::kNewProjectFileName) return;
+  if (running_) {
+    information("Attempt to reinitialize DLL");
+    return;
+  }
+  running_ = true;
+  try {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const EngineRunResult r = RunEngine(Std(libraryPath_), project_.data.FileName, [this](std::int32_t status) {
+      // The call ends: tell the user, then load what the engine wrote.
+      QApplication::restoreOverrideCursor();
+      information(status == 0
+                      ? "Computations are completed.\rPlease, check output file for results or error messages."
+                      : "Computations are completed, but there may be errors.\rPlease, check output file for results or error messages.");
+      showOutput_ = false;
+      showTzCurves_ = false;
+      const QString plot = ProjectFileWithExtension(".kv8p");
+      if (QFileInfo::exists(plot)) showOutput_ = LoadResults(plot, true);
+      UpdateResultButtons();
+    });
+    QApplication::restoreOverrideCursor();
+    if (r.outcome == EngineRunResult::kLibraryFailed) information("Attempt to initialize DLL failed");
+    else HideAll();
+  } catch (const std::exception& e) {
+    QApplication::restoreOverrideCursor();
+    information(Q(e.what()));
+  }
+  running_ = false;
+}
+
+void TMainForm::closeEvent(QCloseEvent* e) {
+  CommitActiveChild();
+  if (!QuerySaveChanges()) {
+    e->ignore();
+    return;
+  }
+  UpdateRegister();
+  HideAll();
+  e->accept();
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* e) {
+  if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* e) {
+  const QList<QUrl> urls = e->mimeData()->urls();
+  if (urls.isEmpty()) return;
+  OpenDropped(urls.first().toLocalFile());
+}
+
+void TMainForm::OpenDropped(const QString& file) {
+  if (!QuerySaveChanges()) return;
+  QDir::setCurrent(QFileInfo(file).absolutePath());
+  const QString ext = "." + QFileInfo(file).suffix().toLower();
+  if (ext == ".kv8d") OpenFileName(file, project::kFilterCurrent);
+  else if (ext == ".kvd") OpenFileName(file, project::kFilter2012);
+}
+
+}  // namespace korva

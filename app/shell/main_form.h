@@ -1,0 +1,149 @@
+// TMainForm: the program's main window. A multiple-document window whose children are the
+// data dialogs, graph windows and views; it owns the project, the recent-file list and the
+// settings, carries the menus and the toolbar, and runs the analysis.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "program_data.h"
+
+class QAction;
+class QMdiArea;
+class QMenu;
+
+namespace korva {
+
+namespace results {
+class TGraphCatalogue;
+}
+
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TMainForm(QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  static constexpr const char* kVersion = "2017.8.1";
+  static constexpr const char* kReleaseDate = "05/09/17";
+
+  // Caption of the window for a project file: "KORVA 2017.8.1 - " and the file's name.
+  static QString CaptionFor(const QString& fileName);
+  // Moves `file` to the top of the recent list; returns false when it already was first.
+  static bool MoveToFront(std::array<QString, 10>& list, const QString& file);
+
+  project::Project& Project() { return project_; }
+  bool DataChanged() const { return project_.DataChanged(); }
+  void SetDataChanged(bool v) { project_.SetDataChanged(v); }
+
+  // Start-up with the command line's argument (may be empty).
+  void StartUp(const QString& argument);
+
+  // File commands (also reachable from the menus and the toolbar).
+  void FileNew();
+  void FileOpen();
+  bool FileSave();    // false when the project was not written (Save As cancelled, error)
+  bool FileSaveAs();
+  void OpenFileName(const QString& file, int filterIndex);
+  // Whether the caller may replace or close the project (asks to save changes).
+  bool QuerySaveChanges();
+  // Runs the analysis on the current project.
+  void CompRunClick();
+  // Closes every child window.
+  void HideAll();
+
+  const std::array<QString, 10>& PrevFile() const { return prevFile_; }
+  int NumberPrevFile() const;
+  void UpdatePrevFile(const QString& file);
+  void UpdateRegister();
+  void ReadRegister();
+
+  bool ShowOutput() const { return showOutput_; }
+  bool ShowTzCurves() const { return showTzCurves_; }
+  QString WordProcessor() const { return wordProcessor_; }
+  void SetWordProcessor(const QString& w) { wordProcessor_ = w; }
+
+  // Path of the engine library; by default libKorva2017_DLL.so in the program's directory.
+  QString LibraryPath() const { return libraryPath_; }
+  void SetLibraryPath(const QString& p) { libraryPath_ = p; }
+
+  // The user-facing questions and dialogs, replaceable by tests.
+  // Returns QMessageBox::Yes, No or Cancel.
+  std::function<int(const QString& text)> askYesNoCancel;
+  std::function<void(const QString& text)> information;
+  // File name chosen in the Save As dialog, empty when cancelled.
+  std::function<QString(const QString& title, const QString& preset)> chooseSaveName;
+  // File name and filter index chosen in the Open dialog, empty name when cancelled.
+  std::function<QString(int& filterIndex)> chooseOpenName;
+
+  // The result graphs filled from the plot data file.
+  results::TGraphCatalogue& Graphs() { return *graphs_; }
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
+
+ private:
+  void CreateMenus();
+  void CreateToolbar();
+  void UpdateCaption();
+  void UpdateResultButtons();
+  void SetLrfdColumns();
+  void CommitActiveChild();
+  void PrepareFileMenu();
+  void PrepareDataMenu();
+  void PrepareComputationMenu();
+  void PrepareWindowMenu();
+  void OpenRecent(int index);
+  void OpenDropped(const QString& file);
+  void StartEditor(const QString& file);
+  void SetUnits(int units);
+  void SetDesignMethod(int nlrfd);
+  bool LoadResults(const QString& plotFile, bool reportErrors);
+  QString ProjectFileWithExtension(const char* ext) const;
+
+  project::Project project_;
+  std::unique_ptr<results::TGraphCatalogue> graphs_;
+  std::array<QString, 10> prevFile_;
+  QString wordProcessor_;
+  QString libraryPath_;
+  bool showOutput_ = false;
+  bool showTzCurves_ = false;
+  bool filesaved_ = true;
+  bool running_ = false;
+
+  QMdiArea* mdi_ = nullptr;
+  QMenu* fileMenu_ = nullptr;
+  QMenu* dataMenu_ = nullptr;
+  QMenu* compMenu_ = nullptr;
+  QMenu* windowMenu_ = nullptr;
+  std::array<QAction*, 10> recentActions_{};
+  QAction* recentSeparator_ = nullptr;
+  QAction* unitsEnglish_ = nullptr;
+  QAction* unitsSI_ = nullptr;
+  QAction* methodASD_ = nullptr;
+  QAction* methodLRFD_ = nullptr;
+  QAction* factorOfSafety_ = nullptr;
+  QAction* specifyLength_ = nullptr;
+  QAction* specifyLoad_ = nullptr;
+  QAction* multipleLengths_ = nullptr;
+  QAction* designCharts_ = nullptr;
+  QAction* editInput_ = nullptr;
+  QAction* editNotes_ = nullptr;
+  QAction* editOutput_ = nullptr;
+  QAction* viewOutput_ = nullptr;
+  QAction* combinedUltimate_ = nullptr;
+  QAction* combinedFactored_ = nullptr;
+  QAction* loadSettlement_ = nullptr;
+  QAction* tzCurves_ = nullptr;
+  QAction* qwCurves_ = nullptr;
+  QAction* windowSeparator_ = nullptr;
+  std::vector<QAction*> windowItems_;
+};
+
+}  // namespace korva
