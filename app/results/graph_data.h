@@ -39,6 +39,40 @@ struct TLine {
   void AddPoint(double x, double y) { Data.push_back({x, y}); }
 };
 
+// Axis bounds. Left/Right are the x range, Top/Bottom the y range; Top is the value drawn
+// at the upper edge when the x axis is on top (on a reversed y axis Top > Bottom).
+struct TFloatRect {
+  double Left = 0.0;
+  double Right = 0.0;
+  double Top = 0.0;
+  double Bottom = 0.0;
+};
+
+// A pair of tick indices (x, y), counted from the origin in tick spacings.
+struct TTickIndex {
+  long long x = 0;
+  long long y = 0;
+};
+
+// The tick marks of the current view: the minor tick spacing per axis (every fifth tick is
+// a major one with a grid line and a label) and the tick index ranges, Start <= 0 <= Finish.
+// Without room for ticks (`Any` false) there are no grid lines, ticks or labels at all.
+struct TMarks {
+  bool Any = false;
+  TFloatPoint MarkSpacing;
+  TTickIndex Start;
+  TTickIndex Finish;
+};
+
+// What a graph window shows: the current axis bounds, the bounds of the whole data (the
+// limit for zooming) and the tick marks computed at the last paint. Set up from the data
+// whenever a window opens; changed by zooming.
+struct TGraphView {
+  TFloatRect LogicBounds;
+  TFloatRect MaxLogicBounds;
+  TMarks Marks;
+};
+
 // Unit text of an axis unit code: "F2"/"F1"/"F" (force, first kind present is replaced)
 // and "L2"/"L1"/"L" (length, likewise). Units 1 English, 2 SI, 3 the code as written.
 // "F/L^2" gives "lbs/in^2" (English) or "kN/m^2" (SI).
@@ -66,6 +100,7 @@ class TGraphPlot {
   bool UserCaptionOnTop = false;
   double LayersTop = 0.0;   // depth at which the layer column starts
   bool LimitActive = true;  // only the first 20 curves active when a window opens
+  TGraphView View;          // axis bounds and ticks of the graph's window
 
   // Unit system 1 English, 2 SI, 3 codes as written; writing clamps into 1..3.
   int Units() const { return units_; }

@@ -22,8 +22,10 @@
 #include <QUrl>
 
 #include "engine_run.h"
+#include "evaluator.h"
 #include "project_file.h"
 #include "graph_catalogue.h"
+#include "plot_form.h"
 #include "plot_reader.h"
 
 namespace korva {
@@ -75,6 +77,13 @@ TMainForm::TMainForm(QWidget* parent)
   setCentralWidget(mdi_);
   CreateMenus();
   CreateToolbar();
+  // The active graph window's "Plot" menu joins the menu bar, before "Window".
+  connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
+    if (plotMenuAction_) menuBar()->removeAction(plotMenuAction_);
+    plotMenuAction_ = nullptr;
+    if (auto* form = w ? qobject_cast<results::TPlotForm*>(w->widget()) : nullptr)
+      plotMenuAction_ = menuBar()->insertMenu(windowMenu_->menuAction(), form->PlotMenu());
+  });
 
   askYesNoCancel = [this](const QString& text) {
     return QMessageBox::question(this, QApplication::applicationDisplayName(), text,
@@ -199,12 +208,49 @@ void TMainForm::CreateMenus() {
   compMenu_->addAction("3D View")->setEnabled(false);
   connect(compMenu_, &QMenu::aboutToShow, this, [this] { PrepareComputationMenu(); });
 
-  QMenu* graphics = menuBar()->addMenu("&Graphics");
-  combinedUltimate_ = graphics->addAction("Combined Plot (Ultimate)");
-  combinedFactored_ = graphics->addAction("Combined Plot (LRFD/ASD)");
-  loadSettlement_ = graphics->addAction("Load vs. Settlement");
-  tzCurves_ = graphics->addAction("t-z curves");
-  qwCurves_ = graphics->addAction("Q-w curves");
+  graphicsMenu_ = menuBar()->addMenu("&Graphics");
+  using namespace results;
+  auto graph = [this](const QString& caption, int index) {
+    QAction* a = graphicsMenu_->addAction(caption, this, [this, index] { ShowGraph(index); });
+    graphItems_.push_back({a, index});
+    return a;
+  };
+  graph("Ultimate &Skin Friction vs Depth", kPltSkin);
+  graph("Ultimate &Tip Resistance vs Depth", kPltTip);
+  graph("Ultimate Total &Capacity vs Depth", kPltTotal);
+  combinedDepth_ = graph("C&ombined Plots vs Depth (initial diameter)", kPltCombine);
+  graphicsMenu_->addSeparator();
+  graph("ASD/LRFD Skin Friction vs Depth ", kFSpltSkin);
+  graph("ASD/LRFD Tip Resistance vs Depth ", kFSpltTip);
+  graph("ASD/LRFD Total Capacity vs Depth", kFSpltTotal);
+  combinedDepthD_ = graph("Combined Plots vs Depth (initial diameter)", kPltCombineD);
+  graphicsMenu_->addSeparator();
+  graph("Axial Load vs Settlement (averaged)", kPltAxial);
+  upperItem_ = graph("Axial Load vs Settlement (upper bound)", kPltUpper);
+  lowerItem_ = graph("Axial Load vs Settlement (lower bound)", kPltLower);
+  combinedSettle_ = graph("Combined Plots of Load vs Settlement (initial diameter)", kPltCombinedSettle);
+  graphicsMenu_->addSeparator();
+  tzItem_ = graph("t-z curves (averaged, initial diameter)", kPltTz);
+  qwItem_ = graph("Q-w curves (averaged)", kPltQw);
+  tzAddItem_ = graph("Additional t-z curves (averaged, initial diameter)", kPltTzAdd);
+  chartSeparator_ = graphicsMenu_->addSeparator();
+  for (int k = 0; k < 10; ++k) chartItems_[static_cast<std::size_t>(k)] = graph(QString("Design Chart %1").arg(k + 1), kPltChart1 + k);
+  graphicsMenu_->addSeparator();
+  exportItem_ = graphicsMenu_->addAction("Export Plots to Excel");
+  exportItem_->setEnabled(false);
+  connect(graphicsMenu_, &QMenu::aboutToShow, this, [this] { PrepareGraphicsMenu(); });
+
+  // The result buttons of the toolbar show the graphs most often looked at.
+  combinedUltimate_ = new QAction("Combined Plot (Ultimate)", this);
+  combinedFactored_ = new QAction("Combined Plot (LRFD/ASD)", this);
+  loadSettlement_ = new QAction("Load vs. Settlement", this);
+  tzCurves_ = new QAction("t-z curves", this);
+  qwCurves_ = new QAction("Q-w curves", this);
+  connect(combinedUltimate_, &QAction::triggered, this, [this] { ShowGraph(kPltCombine); });
+  connect(combinedFactored_, &QAction::triggered, this, [this] { ShowGraph(kPltCombineD); });
+  connect(loadSettlement_, &QAction::triggered, this, [this] { ShowGraph(kPltAxial); });
+  connect(tzCurves_, &QAction::triggered, this, [this] { ShowGraph(kPltTz); });
+  connect(qwCurves_, &QAction::triggered, this, [this] { ShowGraph(kPltQw); });
 
   windowMenu_ = menuBar()->addMenu("&Window");
   windowMenu_->addAction("&Cascade", mdi_, &QMdiArea::cascadeSubWindows);
@@ -522,6 +568,40 @@ void TMainForm::PrepareWindowMenu() {
     }
   }
   windowSeparator_->setVisible(!list.isEmpty());
+}
+
+void TMainForm::PrepareGraphicsMenu() {
+  using namespace results;
+  const project::TProgramData& d = project_.data;
+  const bool results = showOutput_ && QFileInfo::exists(ProjectFileWithExtension(".kv8p"));
+  for (auto& [a, index] : graphItems_) a->setEnabled(results);
+  exportItem_->setEnabled(false);  // the spreadsheet export comes with its own dialog
+  if (d.ID2 == 0)
+    for (QAction* a : {upperItem_, lowerItem_, combinedSettle_}) a->setEnabled(false);
+  for (QAction* a : {tzItem_, qwItem_}) a->setEnabled(results && showTzCurves_);
+  tzAddItem_->setEnabled(results && d.PrintTZCurves == 1 && (*graphs_)[kPltTzAdd].LineCount() > 0);
+  const QString initial = d.IPENT == 1 ? "Initial Length" : "Initial Diameter";
+  combinedDepth_->setText("Combined Plots vs Depth (" + initial + ")");
+  combinedDepthD_->setText("Combined Plots vs Depth (" + initial + ")");
+  combinedSettle_->setText("Combined Plots of Load vs Settlement (" + initial + ")");
+  for (int k = 0; k < 10; ++k) {
+    QAction* a = chartItems_[static_cast<std::size_t>(k)];
+    a->setText(QString("Design Chart %1").arg(k + 1));
+    const bool shown = d.IChart == 1 && d.NPOINTPD >= k + 1;
+    a->setVisible(shown);
+    a->setEnabled(results && shown);
+    if (shown) {
+      const double movement = d.PDSETT[static_cast<std::size_t>(k)];
+      a->setText(QString("Design Chart (%1%2 movement)")
+                     .arg(QString::fromStdString(project::FormatGeneral(movement, 15)), d.fUnits == 2 ? "-m" : "-in"));
+    }
+  }
+  chartSeparator_->setVisible(d.IChart == 1 && d.NPOINTPD > 0);
+}
+
+void TMainForm::ShowGraph(int index) {
+  if (index < 0 || index >= results::kGraphCount) return;
+  results::TPlotForm::Show(mdi_, (*graphs_)[static_cast<results::GraphIndex>(index)]);
 }
 
 void TMainForm::SetUnits(int units) {

@@ -63,6 +63,11 @@ class TMainForm : public QMainWindow {
   void ReadRegister();
 
   bool ShowOutput() const { return showOutput_; }
+  // The Graphics menu as it is when opened (for tests).
+  QMenu* GraphicsMenu() {
+    PrepareGraphicsMenu();
+    return graphicsMenu_;
+  }
   bool ShowTzCurves() const { return showTzCurves_; }
   QString WordProcessor() const { return wordProcessor_; }
   void SetWordProcessor(const QString& w) { wordProcessor_ = w; }
@@ -99,6 +104,8 @@ class TMainForm : public QMainWindow {
   void PrepareDataMenu();
   void PrepareComputationMenu();
   void PrepareWindowMenu();
+  void PrepareGraphicsMenu();
+  void ShowGraph(int index);
   void OpenRecent(int index);
   void OpenDropped(const QString& file);
   void StartEditor(const QString& file);
@@ -143,6 +150,20 @@ class TMainForm : public QMainWindow {
   QAction* tzCurves_ = nullptr;
   QAction* qwCurves_ = nullptr;
   QAction* windowSeparator_ = nullptr;
+  QMenu* graphicsMenu_ = nullptr;
+  QAction* plotMenuAction_ = nullptr;  // the active graph window's menu in the menu bar
+  std::vector<std::pair<QAction*, int>> graphItems_;  // entry and graph index
+  QAction* combinedDepth_ = nullptr;
+  QAction* combinedDepthD_ = nullptr;
+  QAction* combinedSettle_ = nullptr;
+  QAction* upperItem_ = nullptr;
+  QAction* lowerItem_ = nullptr;
+  QAction* tzItem_ = nullptr;
+  QAction* qwItem_ = nullptr;
+  QAction* tzAddItem_ = nullptr;
+  QAction* chartSeparator_ = nullptr;
+  std::array<QAction*, 10> chartItems_{};
+  QAction* exportItem_ = nullptr;
   std::vector<QAction*> windowItems_;
 };
 

@@ -1,10 +1,13 @@
 // The main window's commands, driven as the user would, with the dialogs answered by the test.
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
 
 #include "main_form.h"
 #include "project_file.h"
@@ -127,6 +130,64 @@ class MainFormTest : public QObject {
     QVERIFY(korva::project::ReadVersion8(again, project.toStdString()).ok());
     QCOMPARE(again.data.Title, f.Project().data.Title);
     QVERIFY(!before.isEmpty());
+  }
+
+  // Runs a project file's text in a fresh directory and returns the window after the run.
+  std::unique_ptr<TMainForm> runProject(QTemporaryDir& dir, const QByteArray& text) {
+    const QString project = dir.filePath("p.kv8d");
+    QFile f(project);
+    f.open(QIODevice::WriteOnly);
+    f.write(text);
+    f.close();
+    auto form = std::make_unique<TMainForm>();
+    answerWith(*form, QMessageBox::No);
+    form->SetLibraryPath(QString(KORVA_BIN_DIR) + "/libKorva2017_DLL.so");
+    form->OpenFileName(project, 1);
+    form->CompRunClick();
+    return form;
+  }
+
+  static QAction* entry(QMenu* m, const QString& prefix) {
+    for (QAction* a : m->actions())
+      if (a->text().startsWith(prefix)) return a;
+    return nullptr;
+  }
+
+  void graphicsMenuRules() {
+    QTemporaryDir dir;
+    // A rock socket has no bound curves: those entries are off, the averaged one is on.
+    auto rock = runProject(dir,
+        "rock\r\n1 \r\n2 1 1 5 1 2 0 0 0 0 0\r\n3 0 0 0 5 0 3600000\r\n2 10 40 2 2.5\r\n"
+        "2 25 \r\n0 120 0.0 1500 0 0 0 1 1 \r\n0 125 0.0 2500 0 0 0 1 1 \r\n0 0\r\n"
+        "7 80 \r\n200000 5000 1 0 3 0 2000000 80 0 1 1 \r\n200000 5000 1 0 3 0 2000000 80 0 1 1 \r\n");
+    QVERIFY(rock->ShowOutput());
+    QMenu* m = rock->GraphicsMenu();
+    QVERIFY(entry(m, "Axial Load vs Settlement (averaged)")->isEnabled());
+    QVERIFY(!entry(m, "Axial Load vs Settlement (upper bound)")->isEnabled());
+    QVERIFY(!entry(m, "Axial Load vs Settlement (lower bound)")->isEnabled());
+    QVERIFY(!entry(m, "Combined Plots of Load vs Settlement")->isEnabled());
+    QVERIFY(!entry(m, "t-z curves")->isEnabled());
+    QVERIFY(!entry(m, "Design Chart 1")->isVisible());
+    // Without the plot data file the whole menu is off.
+    QFile::remove(dir.filePath("p.kv8p"));
+    m = rock->GraphicsMenu();
+    QVERIFY(!entry(m, "Ultimate &Skin Friction vs Depth")->isEnabled());
+    QVERIFY(!entry(m, "Axial Load vs Settlement (averaged)")->isEnabled());
+
+    // Design charts with three movements: three entries with their movements.
+    QTemporaryDir dir2;
+    auto charts = runProject(dir2,
+        "charts\r\n1 \r\n2 1 1 5 1 2 0 1 0 0 0\r\n3 3.5 0 0 5 3 3600000\r\n2 12 50 2 2.5\r\n"
+        "40 5 0.5 3\r\n0.25 0.5 1 \r\n2 30 \r\n0 115 0.0 1000 0 0 0 1 1 \r\n0 120 0.0 2200 0 0 0 1 1 \r\n"
+        "0 0\r\n1 80 \r\n0.0 120 0 0 18 0 0 1 1 \r\n0.0 125 0 0 35 0 0 1 1 \r\n2 \r\n0 0 \r\n");
+    QVERIFY(charts->ShowOutput());
+    m = charts->GraphicsMenu();
+    QAction* first = entry(m, "Design Chart (0.25-in movement)");
+    QVERIFY(first && first->isVisible() && first->isEnabled());
+    QVERIFY(entry(m, "Design Chart (1-in movement)"));
+    QVERIFY(!entry(m, "Design Chart 4")->isVisible());
+    QVERIFY(entry(m, "t-z curves")->isEnabled());
+    QVERIFY(entry(m, "Combined Plots vs Depth (Initial Diameter)"));
   }
 
   void startUpWithArgumentWithoutDot() {
