@@ -152,7 +152,8 @@ bool Overflows(std::string_view digits) {
   return magnitude > 0;
 }
 
-// A decimal number with "." as separator and an optional exponent.
+}  // namespace
+
 std::optional<double> ParseDecimal(std::string_view text) {
   bool negative = false;
   if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
@@ -171,6 +172,8 @@ std::optional<double> ParseDecimal(std::string_view text) {
   }
   return negative ? -value : value;
 }
+
+namespace {
 
 // "$" followed by up to 16 hexadecimal digits.
 std::optional<double> ParseHex(std::string_view digits) {

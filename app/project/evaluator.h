@@ -2,6 +2,7 @@
 // operators, functions, constants, factorial and hexadecimal operands.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -29,6 +30,11 @@ double EvaluateExpression(std::string_view text);
 
 // Evaluates one operand (number, constant, function application, factorial, hex).
 double EvaluateOperand(std::string_view operand);
+
+// A decimal number with "." as separator, optional sign and exponent ("1.5", "-.5",
+// "1E-5"); the whole text must convert. Values beyond the range of a double become
+// infinity or 0; "inf" and "nan" are not numbers. Locale-independent.
+std::optional<double> ParseDecimal(std::string_view text);
 
 // A real in general format with `digits` significant digits and "." as decimal separator:
 // no trailing zeros, exponent only where the general format needs one ("2.5", "0.00001",

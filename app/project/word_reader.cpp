@@ -1,6 +1,8 @@
 // Token reader: whole-file loading, word splitting and number conversion.
 #include "word_reader.h"
 
+#include "evaluator.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -29,57 +31,8 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Whether a decimal number that from_chars could not represent is too large rather than
-// too small: position of its first significant digit plus the exponent.
-bool Overflows(std::string_view digits) {
-  std::size_t e = digits.find_first_of("eE");
-  std::string_view mantissa = digits.substr(0, e);
-  long long magnitude = 0;
-  std::size_t point = mantissa.find('.');
-  std::string_view whole = mantissa.substr(0, point);
-  std::size_t first = whole.find_first_not_of('0');
-  if (first != std::string_view::npos) {
-    magnitude = static_cast<long long>(whole.size() - first);
-  } else if (point != std::string_view::npos) {
-    std::string_view fraction = mantissa.substr(point + 1);
-    std::size_t nonzero = fraction.find_first_not_of('0');
-    magnitude = -static_cast<long long>(nonzero == std::string_view::npos ? fraction.size() : nonzero);
-  }
-  if (e != std::string_view::npos) {
-    std::string_view exponent = digits.substr(e + 1);
-    bool negative = !exponent.empty() && exponent[0] == '-';
-    if (!exponent.empty() && (exponent[0] == '-' || exponent[0] == '+')) exponent.remove_prefix(1);
-    long long value = 0;
-    auto [ptr, ec] = std::from_chars(exponent.data(), exponent.data() + exponent.size(), value);
-    (void)ptr;
-    if (ec == std::errc::result_out_of_range) return !negative;
-    magnitude += negative ? -value : value;
-  }
-  return magnitude > 0;
-}
-
-// A decimal number with "." as separator, optional sign and exponent; the whole word
-// must convert. Words such as "inf" or "nan" are not numbers here.
-std::optional<double> ParseNumber(std::string_view word) {
-  bool negative = false;
-  if (!word.empty() && (word[0] == '-' || word[0] == '+')) {
-    negative = word[0] == '-';
-    word.remove_prefix(1);
-  }
-  if (word.empty() || !(IsDigit(word[0]) || word[0] == '.')) return std::nullopt;
-  double value = 0.0;
-  const char* end = word.data() + word.size();
-  auto [ptr, ec] = std::from_chars(word.data(), end, value, std::chars_format::general);
-  if (ptr != end) return std::nullopt;
-  if (ec == std::errc::result_out_of_range) {
-    value = Overflows(word) ? HUGE_VAL : 0.0;
-  } else if (ec != std::errc()) {
-    return std::nullopt;
-  }
-  return negative ? -value : value;
-}
+// A word read as a number: the evaluator's decimal reader.
+std::optional<double> ParseNumber(std::string_view word) { return ParseDecimal(word); }
 
 TWordContainer SplitLine(std::string_view line) {
   TWordContainer container;

@@ -1,6 +1,8 @@
 // Weak rock (cohesive intermediate geomaterial): side and base resistance of a rock socket.
 #include "settlement/weak_rock.h"
 
+#include "table_lookup.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -58,24 +60,7 @@ constexpr std::array<double, 6> kSideReduction{0.3, 0.45, 0.55, 0.7, 0.8, 1};
 
 // ---- Lookups ---------------------------------------------------------------------------
 
-// Index i of the interval keys[i] <= x < keys[i + 1], for keys[0] < x < keys[N - 1]. Taking
-// the interval that starts at x makes a lookup at a key return the table value exactly.
-template <std::size_t N>
-std::size_t interval(const std::array<double, N>& keys, double x) {
-  std::size_t i = 0;
-  while (i + 2 < N && !(x < keys[i + 1])) ++i;
-  return i;
-}
-
-// Linear interpolation in `values` by `keys`; at or below the first key the first value, at
-// or above the last key the last value.
-template <std::size_t N>
-double lookup(const std::array<double, N>& keys, const std::array<double, N>& values, double x) {
-  if (x <= keys[0]) return values[0];
-  if (x >= keys[N - 1]) return values[N - 1];
-  const std::size_t i = interval(keys, x);
-  return values[i] + (values[i + 1] - values[i]) * (x - keys[i]) / (keys[i + 1] - keys[i]);
-}
+using korva::lookup;
 
 // Two-dimensional lookup: interpolates along the rows within the two neighbouring columns,
 // then between those columns. Outside the first or last column only that column is used.
