@@ -25,6 +25,10 @@
 #include "evaluator.h"
 #include "project_file.h"
 #include "graph_catalogue.h"
+#include "option_dialogs.h"
+#include "table_form.h"
+#include "soil_dialogs.h"
+#include "value_dialogs.h"
 #include "plot_form.h"
 #include "plot_reader.h"
 
@@ -75,6 +79,12 @@ TMainForm::TMainForm(QWidget* parent)
   libraryPath_ = QString::fromStdString((ProgramDirectory() / kEngineLibraryName).string());
   mdi_ = new QMdiArea(this);
   setCentralWidget(mdi_);
+  controls::TTableForm::SetMdiArea(mdi_);
+  host_.project = &project_;
+  host_.mdi = mdi_;
+  host_.setChanged = [this] { SetDataChanged(true); };
+  host_.information = [this](const QString& text) { information(text); };
+  host_.settingsChanged = [this] { SetLrfdColumns(); };
   CreateMenus();
   CreateToolbar();
   // The active graph window's "Plot" menu joins the menu bar, before "Window".
@@ -154,13 +164,8 @@ void TMainForm::CreateMenus() {
   connect(fileMenu_, &QMenu::aboutToShow, this, [this] { PrepareFileMenu(); });
 
   dataMenu_ = menuBar()->addMenu("Da&ta");
-  // The data-entry dialogs open from here; until a dialog is available its command stays off.
-  auto dialogCommand = [this](const QString& caption) {
-    QAction* a = dataMenu_->addAction(caption);
-    a->setEnabled(false);
-    return a;
-  };
-  dialogCommand("&Title");
+  using namespace dialogs;
+  dataMenu_->addAction("&Title", this, [this] { OpenDialog([this] { TdlgTitle::Open(host_); }); });
   QMenu* units = dataMenu_->addMenu("&Units");
   auto* unitGroup = new QActionGroup(this);
   unitsEnglish_ = units->addAction("&English Units (lbs, ft, in)", this, [this] { SetUnits(1); });
@@ -173,26 +178,42 @@ void TMainForm::CreateMenus() {
   methodASD_ = method->addAction("ASD (Allowable Stress Design)", this, [this] { SetDesignMethod(2); });
   methodLRFD_ = method->addAction("LRFD (Load Resistance Factor Design)", this, [this] { SetDesignMethod(1); });
   for (QAction* a : {methodASD_, methodLRFD_}) a->setCheckable(true);
-  dialogCommand("&Drilled-Shaft Properties");
-  dialogCommand("Soil &Layer Data");
-  factorOfSafety_ = dialogCommand("&Factor of Safety (Allowable Stress Design)");
+  dataMenu_->addAction("&Drilled-Shaft Properties", this,
+                       [this] { OpenDialog([this] { TfrmShaftpeneta::Open(host_); }); });
+  dataMenu_->addAction("Soil &Layer Data", this, [this] { OpenDialog([this] { TDlgSoilLayers::Open(host_); }); });
+  factorOfSafety_ = dataMenu_->addAction("&Factor of Safety (Allowable Stress Design)", this,
+                                         [this] { OpenDialog([this] { TfrmSafetyFactor::Open(host_); }); });
   QMenu* comp = dataMenu_->addMenu("&Computation Methods");
-  specifyLength_ = comp->addAction("Specify the shaft length", this, [this] {
+  // Choosing the method opens its dialog and closes the other one.
+  auto closeChild = [this](auto* tag) {
+    using T = std::remove_pointer_t<decltype(tag)>;
+    for (QMdiSubWindow* w : mdi_->subWindowList())
+      if (qobject_cast<T*>(w->widget())) w->close();
+  };
+  specifyLength_ = comp->addAction("Specify the shaft length", this, [this, closeChild] {
     project_.data.METHOD = 2;
-    SetDataChanged(true);
+    closeChild(static_cast<TfrmDesignLoad*>(nullptr));
+    OpenDialog([this] { TfrmPenetration::Open(host_); });
   });
-  specifyLoad_ = comp->addAction("Specify the design load", this, [this] {
+  specifyLoad_ = comp->addAction("Specify the design load", this, [this, closeChild] {
     project_.data.METHOD = 1;
-    SetDataChanged(true);
+    closeChild(static_cast<TfrmPenetration*>(nullptr));
+    OpenDialog([this] { TfrmDesignLoad::Open(host_); });
   });
   for (QAction* a : {specifyLength_, specifyLoad_}) a->setCheckable(true);
-  dialogCommand("&Water Table");
+  dataMenu_->addAction("&Water Table", this, [this] { OpenDialog([this] { TfrmWaterDepth::Open(host_); }); });
   dataMenu_->addSeparator();
-  multipleLengths_ = dataMenu_->addAction("Evaluate Multiple Shaft Lengths");
-  designCharts_ = dataMenu_->addAction("ASD/LRFD Design Charts");
-  for (QAction* a : {multipleLengths_, designCharts_}) a->setCheckable(true);
+  multipleLengths_ = dataMenu_->addAction("Evaluate Multiple Shaft Lengths", this,
+                                          [this] { OpenDialog([this] { TfrmVaryLength::Open(host_); }); });
+  designCharts_ = dataMenu_->addAction("ASD/LRFD Design Charts", this,
+                                       [this] { OpenDialog([this] { TfrmDesignCharts::Open(host_); }); });
   dataMenu_->addSeparator();
-  dialogCommand("Control &Options...");
+  dataMenu_->addAction("Control &Options...", this, [this] {
+    OpenDialog([this] {
+      TDlgOptions::Open(host_, EditorSetting{[this] { return wordProcessor_; },
+                                             [this](const QString& w) { wordProcessor_ = w; }});
+    });
+  });
   connect(dataMenu_, &QMenu::aboutToShow, this, [this] { PrepareDataMenu(); });
 
   compMenu_ = menuBar()->addMenu("&Computation");
@@ -309,8 +330,16 @@ void TMainForm::CreateToolbar() {
   connect(button("Open File", "O", QColor(70, 110, 170)), &QAction::triggered, this, [this] { FileOpen(); });
   connect(button("Save File", "S", QColor(70, 110, 170)), &QAction::triggered, this, [this] { FileSave(); });
   tb->addSeparator();
-  for (const char* hint : {"Title", "Drilled Shaft Properties", "Soil Layer Data", "Factor of Safety (ASD)"})
-    button(hint, QString(hint).left(1), QColor(120, 120, 120))->setEnabled(false);
+  using namespace dialogs;
+  connect(button("Title", "T", QColor(90, 90, 160)), &QAction::triggered, this,
+          [this] { OpenDialog([this] { TdlgTitle::Open(host_); }); });
+  connect(button("Drilled Shaft Properties", "D", QColor(90, 90, 160)), &QAction::triggered, this,
+          [this] { OpenDialog([this] { TfrmShaftpeneta::Open(host_); }); });
+  connect(button("Soil Layer Data", "L", QColor(90, 90, 160)), &QAction::triggered, this,
+          [this] { OpenDialog([this] { TDlgSoilLayers::Open(host_); }); });
+  factorOfSafetyButton_ = button("Factor of Safety (ASD)", "F", QColor(90, 90, 160));
+  connect(factorOfSafetyButton_, &QAction::triggered, this,
+          [this] { OpenDialog([this] { TfrmSafetyFactor::Open(host_); }); });
   tb->addSeparator();
   connect(button("Run Data File", "R", QColor(40, 140, 60)), &QAction::triggered, this, [this] { CompRunClick(); });
   viewOutput_ = button("View Output", "VO", QColor(150, 100, 40));
@@ -356,6 +385,7 @@ void TMainForm::StartUp(const QString& argument) {
 void TMainForm::UpdateCaption() { setWindowTitle(CaptionFor(Q(project_.data.FileName))); }
 
 void TMainForm::UpdateResultButtons() {
+  factorOfSafetyButton_->setEnabled(project_.data.NLRFD == 2);
   viewOutput_->setEnabled(showOutput_);
   for (QAction* a : {combinedUltimate_, combinedFactored_, loadSettlement_}) a->setEnabled(showOutput_);
   for (QAction* a : {tzCurves_, qwCurves_}) a->setEnabled(showOutput_ && showTzCurves_);
@@ -371,10 +401,8 @@ void TMainForm::SetLrfdColumns() {
 void TMainForm::CommitActiveChild() {
   // A child dialog stores its values when it is deactivated; moving the focus to the main
   // window deactivates it.
-  if (QMdiSubWindow* w = mdi_->activeSubWindow()) {
-    if (QWidget* f = QApplication::focusWidget()) f->clearFocus();
-    (void)w;
-  }
+  if (QMdiSubWindow* w = mdi_->activeSubWindow())
+    if (auto* d = qobject_cast<dialogs::TDataDialog*>(w->widget())) d->StoreToModel();
 }
 
 bool TMainForm::QuerySaveChanges() {
@@ -532,15 +560,17 @@ void TMainForm::OpenRecent(int index) {
 
 void TMainForm::PrepareDataMenu() {
   const project::TProgramData& d = project_.data;
-  factorOfSafety_->setEnabled(false);  // enabled with its dialog, when NLRFD is 2
+  factorOfSafety_->setEnabled(d.NLRFD == 2);
+  multipleLengths_->setCheckable(true);
+  designCharts_->setCheckable(true);
   if (d.METHOD == 1) {
     multipleLengths_->setEnabled(false);
     designCharts_->setEnabled(false);
   } else {
     multipleLengths_->setChecked(d.IPENT == 1);
-    designCharts_->setEnabled(false);    // the length-variation dialogs come with the data entry
-    multipleLengths_->setEnabled(false);
+    designCharts_->setEnabled(d.IPENT == 0);
     designCharts_->setChecked(d.IChart == 1);
+    multipleLengths_->setEnabled(d.IChart == 0);
   }
   unitsEnglish_->setChecked(d.fUnits == 1);
   unitsSI_->setChecked(d.fUnits == 2);
@@ -606,14 +636,28 @@ void TMainForm::ShowGraph(int index) {
 
 void TMainForm::SetUnits(int units) {
   if (units == project_.data.fUnits) return;
+  CommitActiveChild();
   project_.data.SetUnits(units, project_.tables);
   SetDataChanged(true);
+  RefreshDialogs();
+}
+
+void TMainForm::OpenDialog(const std::function<void()>& open) {
+  CommitActiveChild();
+  open();
+}
+
+void TMainForm::RefreshDialogs() {
+  for (QMdiSubWindow* w : mdi_->subWindowList())
+    if (auto* d = qobject_cast<dialogs::TDataDialog*>(w->widget())) d->LoadFromModel();
 }
 
 void TMainForm::SetDesignMethod(int nlrfd) {
   project_.data.NLRFD = nlrfd;
   SetDataChanged(true);
   SetLrfdColumns();
+  UpdateResultButtons();
+  RefreshDialogs();
 }
 
 QString TMainForm::ProjectFileWithExtension(const char* ext) const {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "data_dialog.h"
 #include "program_data.h"
 
 class QAction;
@@ -114,7 +115,13 @@ class TMainForm : public QMainWindow {
   bool LoadResults(const QString& plotFile, bool reportErrors);
   QString ProjectFileWithExtension(const char* ext) const;
 
+  // Opens a data dialog (or brings it forward) after committing the active child.
+  void OpenDialog(const std::function<void()>& open);
+  // Every open data dialog reloads its fields (after a unit switch).
+  void RefreshDialogs();
+
   project::Project project_;
+  dialogs::DialogHost host_;
   std::unique_ptr<results::TGraphCatalogue> graphs_;
   std::array<QString, 10> prevFile_;
   QString wordProcessor_;
@@ -136,6 +143,7 @@ class TMainForm : public QMainWindow {
   QAction* methodASD_ = nullptr;
   QAction* methodLRFD_ = nullptr;
   QAction* factorOfSafety_ = nullptr;
+  QAction* factorOfSafetyButton_ = nullptr;
   QAction* specifyLength_ = nullptr;
   QAction* specifyLoad_ = nullptr;
   QAction* multipleLengths_ = nullptr;
