@@ -495,6 +495,8 @@ bool TMainForm::FileSaveAs() {
 
 void TMainForm::HideAll() {
   for (QMdiSubWindow* w : mdi_->subWindowList()) w->close();
+  if (auto* d = dialogs::TfrmVaryLength::Instance()) d->close();
+  if (auto* d = dialogs::TfrmDesignCharts::Instance()) d->close();
 }
 
 int TMainForm::NumberPrevFile() const {
@@ -650,6 +652,9 @@ void TMainForm::OpenDialog(const std::function<void()>& open) {
 void TMainForm::RefreshDialogs() {
   for (QMdiSubWindow* w : mdi_->subWindowList())
     if (auto* d = qobject_cast<dialogs::TDataDialog*>(w->widget())) d->LoadFromModel();
+  // The two length-variation windows are top-level windows of their own.
+  if (auto* d = dialogs::TfrmVaryLength::Instance()) d->LoadFromModel();
+  if (auto* d = dialogs::TfrmDesignCharts::Instance()) d->LoadFromModel();
 }
 
 void TMainForm::SetDesignMethod(int nlrfd) {

@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -10,7 +11,10 @@
 #include <memory>
 
 #include "main_form.h"
+#include "data_edit.h"
 #include "project_file.h"
+#include "soil_dialogs.h"
+#include "value_dialogs.h"
 
 using korva::TMainForm;
 
@@ -188,6 +192,97 @@ class MainFormTest : public QObject {
     QVERIFY(!entry(m, "Design Chart 4")->isVisible());
     QVERIFY(entry(m, "t-z curves")->isEnabled());
     QVERIFY(entry(m, "Combined Plots vs Depth (Initial Diameter)"));
+  }
+
+  // A new user's project from nothing, entered through the dialogs: title, shaft, three
+  // layers of different soil types, water table, length; saved, run, and a report.
+  void newProjectThroughTheDialogs() {
+    using namespace korva::dialogs;
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    TMainForm f;
+    answerWith(f, QMessageBox::No, dir.filePath("pier.kv8d"));
+    f.show();
+    QMenu* data = nullptr;
+    for (QAction* a : f.menuBar()->actions())
+      if (a->text() == "Da&ta") data = a->menu();
+    QVERIFY(data);
+    auto command = [&](const QString& caption) {
+      emit data->aboutToShow();
+      for (QAction* a : data->actions()) {
+        if (a->text() == caption) {
+          QVERIFY2(a->isEnabled(), qPrintable(caption));
+          a->trigger();
+          return;
+        }
+      }
+      QFAIL(qPrintable("no command " + caption));
+    };
+    auto type = [](korva::controls::TDataEdit* e, const QString& text) {
+      e->selectAll();
+      QTest::keyClicks(e, text);
+      QVERIFY(e->CloseQuery());
+    };
+
+    command("&Title");
+    TdlgTitle::Instance()->TitleEdit()->setText("Pier 3, clay over sand over gravel");
+    QVERIFY(TdlgTitle::Instance()->StoreToModel());
+
+    command("&Drilled-Shaft Properties");
+    auto* shaft = TfrmShaftpeneta::Instance();
+    type(shaft->MinDiameter(), "3");
+    type(shaft->TopLength(), "5");
+    type(shaft->BottomLength(), "3");
+    type(shaft->Modulus(), "3600000");
+    QVERIFY(shaft->StoreToModel());
+
+    command("Soil &Layer Data");
+    auto* soils = static_cast<TDlgSoilLayers*>(TDlgSoilLayers::Instance());
+    QVERIFY(soils);
+    soils->AddLayer();
+    soils->AddLayer();
+    QCOMPARE(soils->LayerCount(), 3);
+    soils->ChangeSoilType(0, 2);  // clay
+    soils->ChangeSoilType(1, 1);  // sand
+    soils->ChangeSoilType(2, 9);  // gravel
+    type(soils->Field(0, TDlgSoilLayers::kGridDepth), "20");
+    type(soils->Field(1, TDlgSoilLayers::kGridDepth), "45");
+    type(soils->Field(2, TDlgSoilLayers::kGridDepth), "90");
+    QVERIFY(soils->StoreToModel());
+    // The layers' parameters (the parameter dialog is modal and has tests of its own).
+    korva::project::TGridTable& D = f.Project().tables.D;
+    for (int r = 0; r < 2; ++r) {
+      D.GetDataValue(korva::project::kColLayerData, 0)->SetFloatValue(korva::project::kClayUnitWeight, r, 118);
+      D.GetDataValue(korva::project::kColLayerData, 0)->SetFloatValue(korva::project::kClayCohesion, r, 1200 + 800 * r);
+      D.GetDataValue(korva::project::kColLayerData, 1)->SetFloatValue(korva::project::kSandUnitWeight, r, 120);
+      D.GetDataValue(korva::project::kColLayerData, 1)->SetIntValue(korva::project::kSandBlowCounts, r, 20 + 10 * r);
+      D.GetDataValue(korva::project::kColLayerData, 2)->SetFloatValue(korva::project::kRollinsUnitWeight, r, 130);
+      D.GetDataValue(korva::project::kColLayerData, 2)->SetIntValue(korva::project::kRollinsBlowCounts, r, 40 + 5 * r);
+    }
+
+    command("&Water Table");
+    type(TfrmWaterDepth::Instance()->Depth(), "10");
+    QVERIFY(TfrmWaterDepth::Instance()->StoreToModel());
+
+    emit data->aboutToShow();
+    for (QAction* a : data->findChildren<QAction*>())
+      if (a->text() == "Specify the shaft length") a->trigger();
+    auto* length = TfrmPenetration::Instance();
+    QVERIFY(length);
+    type(length->Value(), "60");
+    QVERIFY(length->StoreToModel());
+    QCOMPARE(f.Project().data.PD, 60.0);
+
+    f.SetLibraryPath(QString(KORVA_BIN_DIR) + "/libKorva2017_DLL.so");
+    f.CompRunClick();
+    QVERIFY(QFile::exists(dir.filePath("pier.kv8d")));
+    const QByteArray report = read(dir.filePath("pier.kv8o"));
+    QVERIFY(report.contains("Pier 3, clay over sand over gravel"));
+    QVERIFY(report.contains("LAYER NO 1----CLAY"));
+    QVERIFY(report.contains("LAYER NO  3----GRAVEL"));
+    QVERIFY(report.contains("AXIAL LOAD VS SETTLEMENT CURVES"));
+    QVERIFY(messages.contains("Computations are completed.\rPlease, check output file for results or error messages."));
+    QVERIFY(f.ShowOutput());
   }
 
   void startUpWithArgumentWithoutDot() {
