@@ -44,7 +44,7 @@ class Streams {
   // Writes one or more records ('\n'-separated) to a unit; a closed unit swallows them.
   void put(int unit, std::string_view text) { (*this)[unit].line(text); }
 
-  // Writes the records of a FORMAT specification applied to the arguments.
+  // Writes the records of a FORMAT layout applied to the arguments.
   void write(int unit, std::string_view spec, std::initializer_list<fmt::Arg> args = {}) {
     (*this)[unit].line(fmt::format(spec, args));
   }
