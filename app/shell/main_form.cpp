@@ -24,6 +24,7 @@
 #include "engine_run.h"
 #include "evaluator.h"
 #include "project_file.h"
+#include "elevation_view.h"
 #include "graph_catalogue.h"
 #include "option_dialogs.h"
 #include "table_form.h"
@@ -225,7 +226,10 @@ void TMainForm::CreateMenus() {
   editOutput_ = compMenu_->addAction("Edit &Output Text", this,
                                      [this] { StartEditor(ProjectFileWithExtension(".kv8o")); });
   compMenu_->addSeparator();
-  compMenu_->addAction("&View Shaft Elevation")->setEnabled(false);
+  compMenu_->addAction("&View Shaft Elevation", this, [this] {
+    CommitActiveChild();
+    results::TDlgSideView::Show(mdi_, project_);
+  });
   compMenu_->addAction("3D View")->setEnabled(false);
   connect(compMenu_, &QMenu::aboutToShow, this, [this] { PrepareComputationMenu(); });
 
@@ -345,7 +349,10 @@ void TMainForm::CreateToolbar() {
   viewOutput_ = button("View Output", "VO", QColor(150, 100, 40));
   connect(viewOutput_, &QAction::triggered, this, [this] { StartEditor(ProjectFileWithExtension(".kv8o")); });
   tb->addSeparator();
-  button("View Soil Profile", "SP", QColor(120, 120, 120))->setEnabled(false);
+  connect(button("View Soil Profile", "SP", QColor(90, 130, 90)), &QAction::triggered, this, [this] {
+    CommitActiveChild();
+    results::TDlgSideView::Show(mdi_, project_);
+  });
   button("3D View", "3D", QColor(120, 120, 120))->setEnabled(false);
   tb->addSeparator();
   tb->addAction(combinedUltimate_);
