@@ -232,11 +232,7 @@ std::string SoilLayerName(int soilType, int k) {
   return "Layer " + std::to_string(k + 1);
 }
 
-std::string LabelNumber(double v) {
-  double m = std::fabs(v);
-  if (m <= 0.001 || m >= 100000) return QString::number(v, 'E', 3).toStdString();
-  return QString::number(v, 'f', 3).toStdString();
-}
+std::string LabelNumber(double v) { return DiagramLabelText(v); }
 
 std::vector<TVec3> WaterSymbolApexes(const TSceneExtents& ext, double D, double wtd) {
   const double u = D / 2;
@@ -253,22 +249,7 @@ TSceneList BuildSoilAndWater(const TSceneInput& in, const TSceneExtents& ext,
   TSceneList list;
   list.blend = true;
   const double hx = ext.hx, hy = ext.hy;
-  if (flags.ShowSoilLayers) {
-    double top = 0;
-    for (int k = 0; k < static_cast<int>(in.layers.size()); ++k) {
-      const double bottom = in.layers[k].bottom;
-      AddBox(list, hx, hy, -top, -bottom, LayerColour(k));
-      if (flags.ShowSoilLayerDepthLabels) {
-        list.labels.push_back({LabelNumber(top), {-hx, -hy, -top}, kBlack});
-        if (k + 1 == static_cast<int>(in.layers.size()))
-          list.labels.push_back({LabelNumber(bottom), {-hx, -hy, -bottom}, kBlack});
-      }
-      if (flags.ShowSoilLayerLabels)
-        list.labels.push_back(
-            {SoilLayerName(in.layers[k].soilType, k), {hx, hy, -(top + bottom) / 2}, kBlack});
-      top = bottom;
-    }
-  }
+  // The water goes first: it lies inside the translucent blocks, which are blended over it.
   if (flags.ShowWaterLevel) {
     const double z = -in.wtd;
     std::vector<TVec3> plane{{-hx, -hy, z}, {hx, -hy, z}, {hx, hy, z}, {-hx, hy, z}};
@@ -297,6 +278,22 @@ TSceneList BuildSoilAndWater(const TSceneInput& in, const TSceneExtents& ext,
       list.prims.push_back(std::move(outline));
     }
   }
+  if (flags.ShowSoilLayers) {
+    double top = 0;
+    for (int k = 0; k < static_cast<int>(in.layers.size()); ++k) {
+      const double bottom = in.layers[k].bottom;
+      AddBox(list, hx, hy, -top, -bottom, LayerColour(k));
+      if (flags.ShowSoilLayerDepthLabels) {
+        list.labels.push_back({LabelNumber(top), {-hx, -hy, -top}, kBlack});
+        if (k + 1 == static_cast<int>(in.layers.size()))
+          list.labels.push_back({LabelNumber(bottom), {-hx, -hy, -bottom}, kBlack});
+      }
+      if (flags.ShowSoilLayerLabels)
+        list.labels.push_back(
+            {SoilLayerName(in.layers[k].soilType, k), {hx, hy, -(top + bottom) / 2}, kBlack});
+      top = bottom;
+    }
+  }
   return list;
 }
 
@@ -313,6 +310,20 @@ TSceneList BuildShaft(const TSceneInput& in, const TSceneExtents& ext, const TDi
   AddDisc(list, zBase, g.baseDiameter, kDarkGray, false);
   AddCircle(list, zBase, g.baseDiameter, kOrange);
   return list;
+}
+
+void AppendCombinedDiagrams(TSceneList& list, const TCombinedDiagrams& diagrams) {
+  for (const TDiagramStrip& strip : diagrams.Strips) {
+    TPrimitive p{TPrimKind::LineStrip,
+                 {strip.Color.r / 255.0, strip.Color.g / 255.0, strip.Color.b / 255.0, 1},
+                 {}};
+    for (const TWorldPoint& w : strip.Points) p.points.push_back({w.x, w.y, w.z});
+    list.prims.push_back(std::move(p));
+  }
+  for (const TDiagramLabel& l : diagrams.Labels) {
+    const TRgb c = CombinedCurveColor(l.Curve);
+    list.labels.push_back({l.Text, {l.At.x, l.At.y, l.At.z}, {c.r / 255.0, c.g / 255.0, c.b / 255.0, 1}});
+  }
 }
 
 // ---- View state and navigation ----------------------------------------------------------------
@@ -422,7 +433,6 @@ void TNavigator::Release(QPoint at, int w, int h, TViewState& view) {
   current_ = at;
   dragging_ = false;
   if (MouseOption != kMouseZoomWindow) return;
-  const QRect r = QRect(press_, at).normalized();
   const double rw = std::abs(at.x() - press_.x()), rh = std::abs(at.y() - press_.y());
   if (rw <= 0 || rh <= 0) return;
   const double cx = (press_.x() + at.x()) / 2.0, cy = (press_.y() + at.y()) / 2.0;
@@ -431,7 +441,6 @@ void TNavigator::Release(QPoint at, int w, int h, TViewState& view) {
   view.Ty = atPress_.Ty - d.y;
   view.Tz = atPress_.Tz - d.z;
   view.Z = atPress_.Z * std::min(h / rh, w / rw);
-  (void)r;
 }
 
 QRect TNavigator::ZoomRect() const {
@@ -719,8 +728,10 @@ void TDlgBlock::Rebuild() {
   }
   soil_ = BuildSoilAndWater(input_, extents_, Flags);
   shaft_ = BuildShaft(input_, extents_, Flags);
-  if (Flags.ShowShaft && Flags.ShowUltimateEffects && combinedPlotsBuilder)
-    combinedPlotsBuilder(shaft_, input_, Flags);
+  if (Flags.ShowShaft && Flags.Combined.ShowUltimateEffects && catalogue_)
+    AppendCombinedDiagrams(
+        shaft_, BuildCombinedDiagrams(CombinedSource(*catalogue_, Flags.Combined), project_.data,
+                                      Flags.Combined));
   if (gl_) gl_->Invalidate();
 }
 
@@ -756,6 +767,24 @@ void TDlgBlock::RestartView() {
   Repaint();
 }
 
+void TDlgBlock::SetCatalogue(const TGraphCatalogue* catalogue) {
+  catalogue_ = catalogue;
+  Rebuild();
+}
+
+void TDlgBlock::OpenCombinedPlots() {
+  if (!diagramsDialog_) {
+    diagramsDialog_ = new TDlgPileDiagrams(Flags.Combined, [this] { Rebuild(); }, this);
+    diagramsDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    diagramsDialog_->setWindowFlag(Qt::WindowStaysOnTopHint);
+    diagramsDialog_->PlaceBeside(window());
+  }
+  diagramsDialog_->LoadFromFlags();
+  diagramsDialog_->show();
+  diagramsDialog_->raise();
+  diagramsDialog_->activateWindow();
+}
+
 void TDlgBlock::CreateMenu() {
   menu_ = new QMenu("Show 3D View");
   struct Toggle {
@@ -783,8 +812,8 @@ void TDlgBlock::CreateMenu() {
   combinedAction_ = menu_->addAction("Combined Plots");
   combinedAction_->setCheckable(true);
   connect(combinedAction_, &QAction::triggered, this, [this] {
-    combinedAction_->setChecked(combinedAction_->isEnabled() && Flags.ShowUltimateEffects);
-    if (openCombinedPlots) openCombinedPlots();
+    combinedAction_->setChecked(combinedAction_->isEnabled() && Flags.Combined.ShowUltimateEffects);
+    OpenCombinedPlots();
   });
   connect(menu_, &QMenu::aboutToShow, this, &TDlgBlock::UpdateMenu);
   UpdateMenu();
@@ -800,7 +829,7 @@ void TDlgBlock::UpdateMenu() {
   const bool combined =
       Flags.ShowShaft && combinedPlotsAvailable && combinedPlotsAvailable();
   combinedAction_->setEnabled(combined);
-  combinedAction_->setChecked(combined && Flags.ShowUltimateEffects);
+  combinedAction_->setChecked(combined && Flags.Combined.ShowUltimateEffects);
 }
 
 void TDlgBlock::CreateMouseActions() {

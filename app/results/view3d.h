@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QOpenGLWidget>
 #include <QPoint>
+#include <QPointer>
 #include <QPointF>
 #include <QRect>
 #include <QWidget>
@@ -24,6 +25,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "combined_plots.h"
 
 class QAction;
 class QActionGroup;
@@ -150,20 +153,16 @@ struct TDisplayFlags {
   bool ShowSoilLayerLabels = false;
   bool ShowSoilLayerDepthLabels = false;
   bool ShowLocalAxes = true;
-  bool ShowUltimateEffects = false;
-  bool ShowSkinFriction = true;
-  bool ShowTipResistance = true;
-  bool ShowTotalCapacity = true;
-  bool ShowUltimateEffectsValues = false;
-  int ShowUltimateResults = 0;
-  double UltimateEffectsFactor = 1;
+  TCombinedPlotFlags Combined;  // the combined plots beside the shaft
 };
 
 // Soil layers and water table (blended).
 TSceneList BuildSoilAndWater(const TSceneInput& in, const TSceneExtents& ext,
                              const TDisplayFlags& flags);
-// The shaft (without the combined plots, which are appended by the view's hook).
+// The shaft (without the combined plots, see AppendCombinedDiagrams).
 TSceneList BuildShaft(const TSceneInput& in, const TSceneExtents& ext, const TDisplayFlags& flags);
+// Adds the combined-plot diagrams (opaque line strips and their maximum labels) to a list.
+void AppendCombinedDiagrams(TSceneList& list, const TCombinedDiagrams& diagrams);
 
 // ---- View state and mouse navigation (no GL) --------------------------------------------------
 
@@ -307,14 +306,16 @@ class TDlgBlock : public QWidget {
   // The message shown instead of the GL window, or nullptr.
   QLabel* Placeholder() const { return placeholder_; }
 
-  // Hook for the combined plots: appends the diagrams beside the shaft to the shaft list.
-  // Called only while the shaft and ShowUltimateEffects are shown.
-  std::function<void(TSceneList& shaft, const TSceneInput&, const TDisplayFlags&)>
-      combinedPlotsBuilder;
-  // Whether "Combined Plots" may be used (results loaded and plot data file present).
+  // The result graphs the combined plots are drawn from (nullptr: none). Owned by the main
+  // window; set again (or to nullptr) when the results are reloaded or freed.
+  void SetCatalogue(const TGraphCatalogue* catalogue);
+  // Whether "Combined Plots" may be used: results loaded and the plot data file present.
+  // Set by the main window; unset means never.
   std::function<bool()> combinedPlotsAvailable;
-  // Opens the combined-plot dialog.
-  std::function<void()> openCombinedPlots;
+  // "Combined Plots": opens (once per view) and activates the dialog on Flags.Combined.
+  void OpenCombinedPlots();
+  // The open dialog, or nullptr.
+  TDlgPileDiagrams* CombinedPlotsDialog() const { return diagramsDialog_; }
 
  signals:
   void closed();
@@ -341,6 +342,8 @@ class TDlgBlock : public QWidget {
   std::vector<QAction*> menuToggles_;  // in menu order, matching the six display flags
   std::vector<QAction*> mouseActions_;
   QActionGroup* mouseGroup_ = nullptr;
+  const TGraphCatalogue* catalogue_ = nullptr;
+  QPointer<TDlgPileDiagrams> diagramsDialog_;
 };
 
 }  // namespace korva::results

@@ -2,8 +2,11 @@
 #include <QApplication>
 
 #include "main_form.h"
+#include "view3d.h"
 
 int main(int argc, char** argv) {
+  // The 3D view draws with OpenGL 1.x: a compatibility context, chosen before the application.
+  korva::results::PrepareOpenGLFormat();
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Valtor");
   QApplication::setApplicationName("KORVA");

@@ -26,6 +26,7 @@
 #include "project_file.h"
 #include "elevation_view.h"
 #include "graph_catalogue.h"
+#include "view3d.h"
 #include "option_dialogs.h"
 #include "table_form.h"
 #include "soil_dialogs.h"
@@ -230,7 +231,7 @@ void TMainForm::CreateMenus() {
     CommitActiveChild();
     results::TDlgSideView::Show(mdi_, project_);
   });
-  compMenu_->addAction("3D View")->setEnabled(false);
+  compMenu_->addAction("3D View", this, [this] { Show3DView(); });
   connect(compMenu_, &QMenu::aboutToShow, this, [this] { PrepareComputationMenu(); });
 
   graphicsMenu_ = menuBar()->addMenu("&Graphics");
@@ -353,7 +354,7 @@ void TMainForm::CreateToolbar() {
     CommitActiveChild();
     results::TDlgSideView::Show(mdi_, project_);
   });
-  button("3D View", "3D", QColor(120, 120, 120))->setEnabled(false);
+  connect(button("3D View", "3D", QColor(90, 130, 90)), &QAction::triggered, this, [this] { Show3DView(); });
   tb->addSeparator();
   tb->addAction(combinedUltimate_);
   tb->addAction(combinedFactored_);
@@ -641,6 +642,16 @@ void TMainForm::PrepareGraphicsMenu() {
 void TMainForm::ShowGraph(int index) {
   if (index < 0 || index >= results::kGraphCount) return;
   results::TPlotForm::Show(mdi_, (*graphs_)[static_cast<results::GraphIndex>(index)]);
+}
+
+void TMainForm::Show3DView() {
+  CommitActiveChild();
+  results::TDlgBlock* view = results::TDlgBlock::Show(mdi_, project_);
+  if (!view) return;
+  view->SetCatalogue(graphs_.get());
+  view->combinedPlotsAvailable = [this] {
+    return showOutput_ && QFileInfo::exists(ProjectFileWithExtension(".kv8p"));
+  };
 }
 
 void TMainForm::SetUnits(int units) {

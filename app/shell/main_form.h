@@ -107,6 +107,7 @@ class TMainForm : public QMainWindow {
   void PrepareWindowMenu();
   void PrepareGraphicsMenu();
   void ShowGraph(int index);
+  void Show3DView();
   void OpenRecent(int index);
   void OpenDropped(const QString& file);
   void StartEditor(const QString& file);

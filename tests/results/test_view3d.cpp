@@ -1,6 +1,7 @@
 // The 3-D view: scene geometry and navigation (no display needed), the placeholder shown
 // without OpenGL, and one rendering check that runs only on a real X display (xvfb-run).
 #include <QApplication>
+#include <QCheckBox>
 #include <QMdiArea>
 #include <QMenu>
 #include <QOpenGLWidget>
@@ -8,6 +9,7 @@
 
 #include <cmath>
 
+#include "graph_catalogue.h"
 #include "program_data.h"
 #include "view3d.h"
 
@@ -59,6 +61,7 @@ class TestView3d : public QObject {
   void sceneFromProject();
   void placeholderWithoutOpenGL();
   void menuAndMouseButtons();
+  void combinedPlotsBesideShaft();
   void glRendersScene();
 };
 
@@ -315,9 +318,7 @@ void TestView3d::navigation() {
   nav.Press({100, 50}, v, S);
   nav.Move({200, 150}, false, w, h, v);
   QCOMPARE(nav.ZoomRect(), QRect(QPoint(100, 50), QPoint(200, 150)));
-  // The model point under the rectangle's centre, found on the plane through the ground point.
-  TViewState probe = v;
-  const QPointF g = ScreenPoint(ground, w, h, probe, S, e);
+  const QPointF g = ScreenPoint(ground, w, h, v, S, e);
   nav.Release({200, 150}, w, h, v);
   QCOMPARE(v.Z, z0 * std::min(400.0 / 100, 600.0 / 100));
   // The ground point moved by (centre - rect centre) scaled by the zoom.
@@ -421,6 +422,56 @@ void TestView3d::menuAndMouseButtons() {
   QCOMPARE(view.View.Z, 1.0);
   QCOMPARE(view.View.Rx, 0.0);
   QCOMPARE(view.View.Tx, 0.0);
+}
+
+void TestView3d::combinedPlotsBesideShaft() {
+  kp::Project p;
+  p.data.DSTART = 2;
+  p.data.PD = 20;
+  TGraphCatalogue catalogue;
+  for (GraphIndex g : {kPltCombine, kPltCombineD}) {
+    const double f = g == kPltCombine ? 1 : 0.5;
+    catalogue[g].AddLine("skin", {{0, 0}, {50 * f, 10}, {100 * f, 20}});
+    catalogue[g].AddLine("tip", {{0, 0}, {20 * f, 10}, {40 * f, 20}});
+    catalogue[g].AddLine("total", {{0, 0}, {70 * f, 10}, {140 * f, 20}});
+  }
+  TDlgBlock view(p);
+  view.Activate();
+  view.SetCatalogue(&catalogue);
+  auto lineStrips = [&] {
+    std::vector<TPrimitive> strips;
+    for (const auto& prim : view.ShaftList().prims)
+      if (prim.kind == TPrimKind::LineStrip) strips.push_back(prim);
+    return strips;
+  };
+  QVERIFY(lineStrips().empty());  // off until "Show Plots"
+
+  view.Flags.Combined.ShowUltimateEffects = true;
+  view.Flags.Combined.ShowUltimateEffectsValues = true;
+  view.Rebuild();
+  const auto strips = lineStrips();
+  QCOMPARE(strips.size(), size_t(3 * 2));  // three curves, two point pairs each
+  double widest = 0;
+  for (const auto& s : strips)
+    for (const auto& v : s.points) widest = std::max(widest, v.x);
+  QCOMPARE(widest, 2.0 + 2 * 2.0);  // base line at D, the largest value spans 2 D
+  QCOMPARE(strips.front().colour, (TRgba{1, 0, 0, 1}));
+  QCOMPARE(view.ShaftList().labels.size(), size_t(3));
+
+  view.Flags.Combined.ShowTotalCapacity = false;
+  view.Flags.ShowShaft = false;
+  view.Rebuild();
+  QVERIFY(view.ShaftList().prims.empty() && view.ShaftList().labels.empty());
+
+  // "Combined Plots" opens one dialog per view on the view's flags.
+  view.OpenCombinedPlots();
+  QPointer<TDlgPileDiagrams> dialog = view.CombinedPlotsDialog();
+  QVERIFY(dialog);
+  view.OpenCombinedPlots();
+  QCOMPARE(view.CombinedPlotsDialog(), dialog.data());
+  QVERIFY(!dialog->TotalCapacity()->isChecked());
+  dialog->close();
+  QTRY_VERIFY(!view.CombinedPlotsDialog());
 }
 
 void TestView3d::glRendersScene() {
