@@ -1166,7 +1166,9 @@ void TTableForm::BtnAddClick() {
   if (!error.isEmpty()) ShowError(error);
 }
 
-void TTableForm::BtnInsClick() {
+// Commits the cell, marks the table changed and applies `edit` to the current row group;
+// a row outside the table or an edit the table refuses is reported.
+void TTableForm::EditRowGroup(const std::function<void(TGridTable&, int)>& edit) {
   if (!Alive() || !CommitCell()) return;
   TGridTable& t = *table_;
   t.SetChanged(true);
@@ -1176,31 +1178,24 @@ void TTableForm::BtnInsClick() {
     return;
   }
   try {
-    if (t.RowCount() == rows_visible_)
-      rows_visible_ =
-          std::max(rows_visible_, std::min(rows_visible_ + t.RowGroup(), kMaxInitialRows));
-    t.InsertRowGroup(row);
+    edit(t, row);
   } catch (const std::exception& e) {
     ShowError(QString::fromUtf8(e.what()));
     RefreshAll();
   }
 }
 
+void TTableForm::BtnInsClick() {
+  EditRowGroup([this](TGridTable& t, int row) {
+    if (t.RowCount() == rows_visible_)
+      rows_visible_ =
+          std::max(rows_visible_, std::min(rows_visible_ + t.RowGroup(), kMaxInitialRows));
+    t.InsertRowGroup(row);
+  });
+}
+
 void TTableForm::BtnDelClick() {
-  if (!Alive() || !CommitCell()) return;
-  TGridTable& t = *table_;
-  t.SetChanged(true);
-  const int row = grid_->currentRow();
-  if (row < 0 || row >= t.RowCount()) {
-    ShowError(QStringLiteral("Grid.Row not in valid range"));
-    return;
-  }
-  try {
-    t.DeleteRowGroup(row);
-  } catch (const std::exception& e) {
-    ShowError(QString::fromUtf8(e.what()));
-    RefreshAll();
-  }
+  EditRowGroup([](TGridTable& t, int row) { t.DeleteRowGroup(row); });
 }
 
 // ---- Snapping the window size -----------------------------------------------------------------

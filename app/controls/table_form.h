@@ -201,6 +201,7 @@ class TTableForm : public QWidget {
   void BtnAddClick();
   void BtnInsClick();
   void BtnDelClick();
+  void EditRowGroup(const std::function<void(project::TGridTable&, int)>& edit);
   void SetClientSize(int w, int h);
   QSize FrameExtra() const;
   void ApplyScroll();

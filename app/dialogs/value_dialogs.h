@@ -182,7 +182,7 @@ class TfrmPenetration : public TLoadingDialog {
   double& OtherValue() override;
 };
 
-// "Specification of Design Load": LPD; the reduction factor stays enabled.
+// The design-load dialog: LPD; the reduction factor stays enabled.
 class TfrmDesignLoad : public TLoadingDialog {
   Q_OBJECT
 
