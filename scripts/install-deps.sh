@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev llvm
   qt6-base-dev libqt6opengl6-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
-  libxlsxwriter-dev xvfb xauth poppler-utils fonts-dejavu-core
+  libxlsxwriter-dev libminizip-dev unzip xvfb xauth poppler-utils fonts-dejavu-core
   locales
 )
 

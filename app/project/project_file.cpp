@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "evaluator.h"
+#include "safe_write.h"
 #include "word_reader.h"
 
 namespace fs = std::filesystem;
@@ -470,47 +471,7 @@ std::string ProjectFileText(Project& project) {
 void Save(Project& project, const std::string& path_in) {
   const std::string path = path_in.empty() ? project.data.FileName : path_in;
   const std::string text = ProjectFileText(project);
-  // Write beside the target and rename over it only when the whole text is on disk.
-  const fs::path target(path);
-  const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) throw std::runtime_error("Cannot write " + path + ": " + std::strerror(errno));
-  std::size_t done = 0;
-  bool ok = true;
-  int err = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n <= 0) {
-      ok = false;
-      err = errno;
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (ok && ::fsync(fd) != 0) {
-    ok = false;
-    err = errno;
-  }
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    err = errno;
-  }
-  if (ok) {
-    // Keep the permissions of the file being replaced (mkstemp creates it 0600).
-    std::error_code ec;
-    const auto perms = fs::status(target, ec).permissions();
-    if (!ec && perms != fs::perms::unknown) fs::permissions(tmpl, perms, ec);
-    else fs::permissions(tmpl, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read, ec);
-    if (std::rename(tmpl.c_str(), path.c_str()) != 0) {
-      ok = false;
-      err = errno;
-    }
-  }
-  if (!ok) {
-    std::remove(tmpl.c_str());
-    throw std::runtime_error("Cannot write " + path + ": " + std::strerror(err ? err : EIO));
-  }
+  WriteFileReplacing(path, text);
   project.data.FileName = path;
   project.SetDataChanged(false);
 }

@@ -25,6 +25,7 @@
 #include "evaluator.h"
 #include "project_file.h"
 #include "elevation_view.h"
+#include "export_dialog.h"
 #include "graph_catalogue.h"
 #include "view3d.h"
 #include "option_dialogs.h"
@@ -87,6 +88,7 @@ TMainForm::TMainForm(QWidget* parent)
   host_.setChanged = [this] { SetDataChanged(true); };
   host_.information = [this](const QString& text) { information(text); };
   host_.settingsChanged = [this] { SetLrfdColumns(); };
+  exportDialog_ = new results::TDlgExport(*graphs_, this);
   CreateMenus();
   CreateToolbar();
   // The active graph window's "Plot" menu joins the menu bar, before "Window".
@@ -262,8 +264,7 @@ void TMainForm::CreateMenus() {
   chartSeparator_ = graphicsMenu_->addSeparator();
   for (int k = 0; k < 10; ++k) chartItems_[static_cast<std::size_t>(k)] = graph(QString("Design Chart %1").arg(k + 1), kPltChart1 + k);
   graphicsMenu_->addSeparator();
-  exportItem_ = graphicsMenu_->addAction("Export Plots to Excel");
-  exportItem_->setEnabled(false);
+  exportItem_ = graphicsMenu_->addAction("Export Plots to Excel", this, [this] { PrepareExportDialog().exec(); });
   connect(graphicsMenu_, &QMenu::aboutToShow, this, [this] { PrepareGraphicsMenu(); });
 
   // The result buttons of the toolbar show the graphs most often looked at.
@@ -610,12 +611,26 @@ void TMainForm::PrepareWindowMenu() {
   windowSeparator_->setVisible(!list.isEmpty());
 }
 
+bool TMainForm::GraphEntryEnabled(int index) const {
+  for (const auto& [a, i] : graphItems_)
+    if (i == index) return a->isEnabled() && a->isVisible();
+  return false;
+}
+
+results::TDlgExport& TMainForm::PrepareExportDialog() {
+  CommitActiveChild();
+  // The list follows the Graphics menu as it was refreshed when it opened.
+  exportDialog_->SetDefaultFile(ProjectFileWithExtension(".xlsx"));
+  exportDialog_->Prepare([this](results::GraphIndex index) { return GraphEntryEnabled(index); });
+  return *exportDialog_;
+}
+
 void TMainForm::PrepareGraphicsMenu() {
   using namespace results;
   const project::TProgramData& d = project_.data;
   const bool results = showOutput_ && QFileInfo::exists(ProjectFileWithExtension(".kv8p"));
   for (auto& [a, index] : graphItems_) a->setEnabled(results);
-  exportItem_->setEnabled(false);  // the spreadsheet export comes with its own dialog
+  exportItem_->setEnabled(results);
   if (d.ID2 == 0)
     for (QAction* a : {upperItem_, lowerItem_, combinedSettle_}) a->setEnabled(false);
   for (QAction* a : {tzItem_, qwItem_}) a->setEnabled(results && showTzCurves_);

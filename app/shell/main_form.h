@@ -19,6 +19,7 @@ class QMenu;
 namespace korva {
 
 namespace results {
+class TDlgExport;
 class TGraphCatalogue;
 }
 
@@ -85,6 +86,12 @@ class TMainForm : public QMainWindow {
   std::function<QString(const QString& title, const QString& preset)> chooseSaveName;
   // File name and filter index chosen in the Open dialog, empty name when cancelled.
   std::function<QString(int& filterIndex)> chooseOpenName;
+
+  // The "Export to Excel" dialog (created with the window), made ready to be shown: its
+  // list holds the graphs whose Graphics menu entries are enabled.
+  results::TDlgExport& PrepareExportDialog();
+  // Whether the Graphics menu entry of graph `index` is enabled (as last refreshed).
+  bool GraphEntryEnabled(int index) const;
 
   // The result graphs filled from the plot data file.
   results::TGraphCatalogue& Graphs() { return *graphs_; }
@@ -173,6 +180,7 @@ class TMainForm : public QMainWindow {
   QAction* chartSeparator_ = nullptr;
   std::array<QAction*, 10> chartItems_{};
   QAction* exportItem_ = nullptr;
+  results::TDlgExport* exportDialog_ = nullptr;
   std::vector<QAction*> windowItems_;
 };
 

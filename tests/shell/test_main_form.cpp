@@ -4,6 +4,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -11,6 +13,7 @@
 #include <memory>
 
 #include "main_form.h"
+#include "export_dialog.h"
 #include "data_edit.h"
 #include "project_file.h"
 #include "soil_dialogs.h"
@@ -28,6 +31,15 @@ class MainFormTest : public QObject {
     f.askYesNoCancel = [answer](const QString&) { return answer; };
     f.information = [this](const QString& t) { messages << t; };
     f.chooseSaveName = [saveName](const QString&, const QString&) { return saveName; };
+  }
+
+  // The bundled example copied to `dir` as example.kv8d and opened in `f`, not yet run.
+  void openExample(const QTemporaryDir& dir, TMainForm& f) {
+    const QString project = dir.filePath("example.kv8d");
+    QFile::copy(QString(KORVA_SOURCE_DIR) + "/examples/clay-over-sand.kv8d", project);
+    answerWith(f, QMessageBox::No);
+    f.SetLibraryPath(QString(KORVA_BIN_DIR) + "/libKorva2017_DLL.so");
+    f.OpenFileName(project, 1);
   }
 
   static QByteArray read(const QString& path) {
@@ -99,12 +111,8 @@ class MainFormTest : public QObject {
 
   void runKeepsExactlyTheResultFiles() {
     QTemporaryDir dir;
-    const QString project = dir.filePath("example.kv8d");
-    QFile::copy(QString(KORVA_SOURCE_DIR) + "/examples/clay-over-sand.kv8d", project);
     TMainForm f;
-    answerWith(f, QMessageBox::No);
-    f.SetLibraryPath(QString(KORVA_BIN_DIR) + "/libKorva2017_DLL.so");
-    f.OpenFileName(project, 1);
+    openExample(dir, f);
     QVERIFY(!f.ShowOutput());
     f.CompRunClick();
     QVERIFY2(messages.size() >= 1, "no completion message");
@@ -115,6 +123,50 @@ class MainFormTest : public QObject {
                                  "example.kv8p", "example.kv8r", "example.kv8z"}));
     QVERIFY(f.ShowOutput());
     QVERIFY(f.ShowTzCurves());
+  }
+
+  // After a run of the bundled example the export offers what the Graphics menu offers and
+  // writes a workbook with a data sheet and a chart sheet per graph.
+  void exportAfterRun() {
+    using namespace korva::results;
+    QTemporaryDir dir;
+    TMainForm f;
+    openExample(dir, f);
+    QMenu* m = f.GraphicsMenu();
+    QVERIFY(!entry(m, "Export Plots to Excel")->isEnabled());
+    f.CompRunClick();
+    m = f.GraphicsMenu();
+    QVERIFY(entry(m, "Export Plots to Excel")->isEnabled());
+
+    TDlgExport& d = f.PrepareExportDialog();
+    int enabled = 0;
+    for (GraphIndex i : TDlgExport::kExportable) enabled += f.GraphEntryEnabled(i);
+    QCOMPARE(d.Count(), enabled);
+    QVERIFY(d.Count() > 0);
+    QStringList infos, opened;
+    QString preset;
+    d.chooseSaveName = [&preset](const QString& p) { return preset = p; };
+    d.information = [&infos](const QString& t) { infos << t; };
+    d.openFile = [&opened](const QString& file) {
+      opened << file;
+      return false;  // no spreadsheet program on this machine
+    };
+    d.Generate();
+    QCOMPARE(QFileInfo(preset).canonicalFilePath(), QFileInfo(dir.filePath("example.xlsx")).canonicalFilePath());
+    QCOMPARE(opened, QStringList{preset});
+    QCOMPARE(infos.size(), 1);
+    QVERIFY(infos.first().startsWith("Export to Excel Completed"));
+    QProcess unzip;
+    unzip.start("unzip", {"-Z1", dir.filePath("example.xlsx")});
+    if (unzip.waitForFinished() && unzip.exitCode() == 0) {
+      const QString parts = QString::fromUtf8(unzip.readAllStandardOutput());
+      QCOMPARE(parts.count("xl/worksheets/sheet"), d.Count() + 1);
+      QCOMPARE(parts.count(QRegularExpression("xl/chartsheets/sheet\\d+\\.xml")), d.Count());
+    }
+
+    // Without the plot data file the export is off like every graph.
+    QFile::remove(dir.filePath("example.kv8p"));
+    QVERIFY(!entry(f.GraphicsMenu(), "Export Plots to Excel")->isEnabled());
   }
 
   void missingLibraryIsReported() {
