@@ -24,6 +24,7 @@
 #include "engine_run.h"
 #include "evaluator.h"
 #include "project_file.h"
+#include "run_check.h"
 #include "elevation_view.h"
 #include "export_dialog.h"
 #include "graph_catalogue.h"
@@ -741,6 +742,12 @@ void TMainForm::CompRunClick() {
   if (!filesaved_ || project_.data.FileName == project::kNewProjectFileName) return;
   if (running_) {
     information("Attempt to reinitialize DLL");
+    return;
+  }
+  // What the engine would refuse is refused here, with its explanation, before any
+  // result file of the last run is replaced.
+  if (const std::string problem = project::AnalysisLimitProblem(project_); !problem.empty()) {
+    information("THE PROJECT FILE CANNOT BE ANALYSED:\r" + Q(problem));
     return;
   }
   running_ = true;

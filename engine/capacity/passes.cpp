@@ -401,7 +401,8 @@ std::vector<PassPlan> plan_passes(const ProjectInput& in, double first_target) {
   for (int IVLEN = 1;; ++IVLEN) {
     double DSTEM = in.DSTART;
     for (int IVDIA = 1;; ++IVDIA) {
-      if ((in.IPENT > 0 && IVLEN > 100) || (in.IChart > 0 && IVDIA > 20)) return plan;
+      // The input check refuses projects beyond these counts; they also bound the loops.
+      if (IVLEN > kMaxLengths || IVDIA > (in.IChart > 0 ? kMaxChartDiameters : kMaxDiameters)) return plan;
       plan.push_back({target, DSTEM, IVLEN, IVDIA});
       DSTEM += dstep;
       // A step that does not advance would never end the loop.

@@ -110,7 +110,7 @@ struct PassPlan {
 };
 
 // The sequence of passes of a run: lengths (outer) and diameters (inner), with the
-// 100-length and 20-diameter limits. `first_target` is the target length of the first pass.
+// length and diameter limits of analysis_limits.h. `first_target` is the target length of the first pass.
 std::vector<PassPlan> plan_passes(const ProjectInput& in, double first_target);
 
 // Number of capacity blocks NB that the header of pass `index` of `plan` carries: with a

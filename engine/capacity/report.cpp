@@ -345,7 +345,9 @@ std::vector<TableRow> print_rows(const CapacityState& st, const PassResult& pass
   const std::vector<TableRow>& rows = pass.table.rows;
   if (rows.empty() || !(in.PINC > 0)) return printed;
   const double design = rows.back().LENGTH;
-  const int kmax = static_cast<int>(design / in.PINC + 1);
+  // The input check keeps the count within kMaxPrintRows; the bound also keeps the
+  // conversion defined.
+  const int kmax = static_cast<int>(std::min(design / in.PINC + 1, static_cast<double>(kMaxPrintRows)));
   for (int k = 1; k <= kmax; ++k) {
     const double x = k * in.PINC;
     if (x > design || x < in.BS + in.TOPLEN || !(x > in.BS + pass.g.HB + in.TOPLEN)) continue;

@@ -109,38 +109,26 @@ ProjectInput read_project(ListReader& in, Streams& out) {
            {&p.FST, "FST"},
            {&p.FSB, "FSB"}});
   write_run_header(p, out);
-  if (p.NLAYER < 1 || p.NLAYER > kMaxLayers) {
-    refuse("THE PROJECT HAS " + std::to_string(p.NLAYER) + " SOIL LAYERS; THE ENGINE ANALYSES 1 TO " +
-           std::to_string(kMaxLayers) + " LAYERS.");
-  }
+  if (p.NLAYER < 1 || p.NLAYER > kMaxLayers) refuse(limits::LayerCountProblem(p.NLAYER));
 
   const double min_length = 6 * p.DSTART + p.TOPLEN + p.BS;
   if (p.IPENT > 0) {
     in.read({{&p.PDMIN, "PDMIN OF THE LENGTH VARIATION"},
              {&p.PDINCR, "PDINCR OF THE LENGTH VARIATION"}});
-    if (p.PDMIN == 0) p.PDMIN = 0.7 * p.P_DGH;
-    if (p.PDINCR == 0) p.PDINCR = p.si() ? 1.0 : 3.0;
-    p.PDMIN = std::max(p.PDMIN, min_length);
+    limits::ApplyVariationDefaults(false, p.si(), p.P_DGH, min_length, p.PDMIN, p.PDINCR, nullptr);
   }
   if (p.IChart > 0) {
     in.read({{&p.PDMIN, "PDMIN OF THE DESIGN CHARTS"},
              {&p.PDINCR, "PDINCR OF THE DESIGN CHARTS"},
              {&p.DIAMINCR, "DIAMINCR OF THE DESIGN CHARTS"},
              {&p.NPOINTPD, "THE NUMBER OF DESIGN-CHART SETTLEMENTS"}});
-    if (p.NPOINTPD > kMaxSettlements) {
-      refuse("THE PROJECT ASKS FOR " + std::to_string(p.NPOINTPD) +
-             " DESIGN-CHART SETTLEMENTS; THE ENGINE HOLDS AT MOST " +
-             std::to_string(kMaxSettlements) + ".");
-    }
+    if (p.NPOINTPD > kMaxSettlements) refuse(limits::SettlementCountProblem(p.NPOINTPD));
     p.PDSETT.assign(static_cast<std::size_t>(std::max(p.NPOINTPD, 0)), 0.0);
     std::vector<Item> v;
     for (std::size_t i = 0; i < p.PDSETT.size(); ++i)
       v.emplace_back(&p.PDSETT[i], "DESIGN-CHART SETTLEMENT " + std::to_string(i + 1));
     in.read(v);
-    if (p.PDMIN == 0) p.PDMIN = 0.3 * p.P_DGH;
-    if (p.PDINCR == 0) p.PDINCR = p.si() ? 1.0 : 3.0;
-    if (p.DIAMINCR == 0) p.DIAMINCR = p.si() ? 0.15 : 0.5;
-    p.PDMIN = std::max(p.PDMIN, min_length);
+    limits::ApplyVariationDefaults(true, p.si(), p.P_DGH, min_length, p.PDMIN, p.PDINCR, &p.DIAMINCR);
   }
 
   p.layers.resize(static_cast<std::size_t>(p.NLAYER));
@@ -158,10 +146,7 @@ ProjectInput read_project(ListReader& in, Streams& out) {
 
   if (p.PrintTZCurves == 1) {
     in.read({{&p.NTZ, "THE NUMBER OF T-Z CURVE DEPTHS"}});
-    if (p.NTZ > kMaxTzDepths) {
-      refuse("THE PROJECT ASKS FOR " + std::to_string(p.NTZ) +
-             " T-Z CURVE DEPTHS; THE ENGINE HOLDS AT MOST " + std::to_string(kMaxTzDepths) + ".");
-    }
+    if (p.NTZ > kMaxTzDepths) refuse(limits::TzDepthCountProblem(p.NTZ));
     p.TZDEP.assign(static_cast<std::size_t>(std::max(p.NTZ, 0)), 0.0);
     for (std::size_t i = 0; i < p.TZDEP.size(); ++i)
       in.read({{&p.TZDEP[i], "T-Z CURVE DEPTH " + std::to_string(i + 1)}});
@@ -204,7 +189,7 @@ ProjectInput to_internal_units(const ProjectInput& raw) {
 
   if (!p.si()) return p;
 
-  constexpr double kFt = 3.2808;      // m to ft
+  constexpr double kFt = limits::kFtPerMetre;
   constexpr double kTons = 0.1124;    // kN to tons
   constexpr double kPcf = 6.3659;     // kN/m3 to lb/ft3
   constexpr double kPsf = 20.885;     // kN/m2 to lb/ft2
@@ -233,39 +218,28 @@ ProjectInput to_internal_units(const ProjectInput& raw) {
   return p;
 }
 
-int design_chart_diameter_count(const ProjectInput& p, int cap) {
-  if (p.IChart <= 0) return 1;
-  if (!(p.DIAMINCR > 0)) return cap + 1;
-  int n = 0;
-  double d = p.DSTART;
-  do {
-    ++n;
-    d += p.DIAMINCR;
-  } while (d < p.DIAEND + 0.02 && n <= cap);
-  return n;
+limits::Extent extent_of(const ProjectInput& p) {
+  limits::Extent e;
+  e.METHOD = p.METHOD;
+  e.layers = p.NLAYER;
+  for (const LayerInput& L : p.layers) e.profile_bottom_ft = std::max(e.profile_bottom_ft, L.DEPTH);
+  e.settlements = p.IChart > 0 ? p.NPOINTPD : 0;
+  e.tz_depths = p.PrintTZCurves == 1 ? p.NTZ : 0;
+  e.vary_length = p.IPENT > 0 || p.IChart > 0;
+  e.charts = p.IChart > 0;
+  e.first_length_ft = p.TARGET_LENGTH;
+  e.min_length_ft = p.PDMIN;
+  e.length_step_ft = p.PDINCR;
+  e.d_start_ft = p.DSTART;
+  e.d_end_ft = p.DIAEND;
+  e.chart_d_step_ft = p.DIAMINCR;
+  e.print_step_ft = p.PINC;
+  return e;
 }
 
 void check_limits(const ProjectInput& p) {
-  if (p.METHOD != 1 && p.METHOD != 2) {
-    refuse("METHOD IS " + std::to_string(p.METHOD) +
-           "; IT MUST BE 1 (DESIGN LOAD GIVEN) OR 2 (SHAFT LENGTH GIVEN).");
-  }
-  double bottom = 0;
-  for (const LayerInput& L : p.layers) bottom = std::max(bottom, L.DEPTH);
-  if (std::floor(bottom + 0.5) > kMaxProfileDepthFt) {
-    refuse("THE SOIL PROFILE REACHES " + std::to_string(static_cast<long>(bottom + 0.5)) +
-           " FT; THE ENGINE'S DEPTH TABLES HOLD AT MOST 500 ONE-FOOT STEPS.");
-  }
-  if ((p.IPENT > 0 || p.IChart > 0) && !(p.PDINCR > 0)) {
-    refuse("THE LENGTH INCREMENT OF THE LENGTH VARIATION MUST BE POSITIVE.");
-  }
-  if (p.IChart > 0) {
-    if (!(p.DIAMINCR > 0)) refuse("THE DIAMETER INCREMENT OF THE DESIGN CHARTS MUST BE POSITIVE.");
-    if (design_chart_diameter_count(p, kMaxChartDiameters) > kMaxChartDiameters) {
-      refuse("THE DESIGN CHARTS WOULD ANALYSE MORE THAN " + std::to_string(kMaxChartDiameters) +
-             " DIAMETERS; INCREASE THE DIAMETER INCREMENT OR NARROW THE DIAMETER RANGE.");
-    }
-  }
+  const std::string problem = limits::FirstProblem(extent_of(p));
+  if (!problem.empty()) refuse(problem);
 }
 
 void warn_profile_depth(const ProjectInput& p, Streams& out) {

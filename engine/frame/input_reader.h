@@ -33,7 +33,7 @@ void check_limits(const ProjectInput& p);
 // (called by read_project after the layers, on values in the user's units).
 void warn_profile_depth(const ProjectInput& p, Streams& out);
 
-// Number of stem diameters a run analyses for the design charts (stops counting at `cap`).
-int design_chart_diameter_count(const ProjectInput& p, int cap);
+// The quantities of a converted project that the engine's bounds depend on.
+limits::Extent extent_of(const ProjectInput& p);
 
 }  // namespace korva

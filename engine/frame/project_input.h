@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis_limits.h"
+
 namespace korva {
 
 // Soil type codes.
@@ -101,12 +103,5 @@ struct ProjectInput {
   double DIAEND = 0;         // end of the analysed diameter range, max(DSTART, DIALIM)
   double TARGET_LENGTH = 0;  // design depth (METHOD 2); 0 otherwise
 };
-
-// Engine table sizes: a project beyond them is refused before any table is filled.
-inline constexpr int kMaxLayers = 30;
-inline constexpr int kMaxTzDepths = 150;
-inline constexpr int kMaxSettlements = 10;
-inline constexpr int kMaxChartDiameters = 20;
-inline constexpr double kMaxProfileDepthFt = 500.0;
 
 }  // namespace korva

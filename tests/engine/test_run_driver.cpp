@@ -206,6 +206,13 @@ TEST(Merge, ScratchLinesBecomeExactlyEightyColumns) {
   fs::remove_all(dir);
 }
 
+// `text` with the first `from` replaced by `to`.
+std::string with(std::string text, const std::string& from, const std::string& to) {
+  const std::size_t at = text.find(from);
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
 TEST_F(RunDir, BadProjectsEndWithAMessageAndStatusNine) {
   const struct {
     const char* name;
@@ -217,6 +224,15 @@ TEST_F(RunDir, BadProjectsEndWithAMessageAndStatusNine) {
       {"word for number", "t\n1\n2 1 1 five 1 2 0 0 0 0 0\n", "\"five\" IS NOT A NUMBER; EXPECTED PINC"},
       {"31 layers", "t\n1\n2 1 1 5 1 2 0 0 0 0 0\n3 0 0 0 5 3 3600000\n31 12 40 2 2.5\n",
        "31 SOIL LAYERS"},
+      // Hostile counts: each would keep the pass or print loops going (almost) for ever.
+      {"length step 1e-30", with(with(kProject, "0 0 0 0 0\n", "1 0 0 0 0\n"), "2.5\n", "2.5\n20 1e-30\n"),
+       "MORE THAN 100 SHAFT LENGTHS"},
+      {"chart length step 1e-30",
+       with(with(kProject, "0 0 0 0 0\n", "0 1 0 0 0\n"), "2.5\n", "2.5\n20 1e-30 0.5 1\n0.5\n"),
+       "MORE THAN 100 SHAFT LENGTHS"},
+      {"diameter range of a million feet", with(kProject, "3 0 0 0 5 3", "3 1000000 0 0 5 3"),
+       "MORE THAN 100 DIAMETERS"},
+      {"print step 1e-30", with(kProject, "2 1 1 5 1", "2 1 1 1e-30 1"), "PRINT INCREMENT"},
   };
   for (const auto& c : cases) {
     spit(dir_ / "proj.kv8d", c.text);

@@ -203,6 +203,21 @@ class MainFormTest : public QObject {
     return form;
   }
 
+  // A project the engine would refuse is refused before the run, in the engine's words,
+  // and the results of the last run stay as they were.
+  void refusedBeforeTheRun() {
+    QTemporaryDir dir;
+    auto form = runProject(dir,
+        "wide\r\n1 \r\n2 1 1 5 1 2 0 0 0 0 0\r\n3 1000000 0 0 5 3 3600000\r\n1 12 40 2 2.5\r\n"
+        "2 60 \r\n0 115 0.0 1000 0 0 0 1 1 \r\n0 120 0.0 2000 0 0 0 1 1 \r\n0 0\r\n");
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().startsWith("THE PROJECT FILE CANNOT BE ANALYSED:\rTHE DIAMETER RANGE WOULD ANALYSE MORE "
+                                         "THAN 100 DIAMETERS"),
+             qPrintable(messages.first()));
+    QVERIFY(!QFile::exists(dir.filePath("p.kv8o")));
+    QVERIFY(!form->ShowOutput());
+  }
+
   static QAction* entry(QMenu* m, const QString& prefix) {
     for (QAction* a : m->actions())
       if (a->text().startsWith(prefix)) return a;

@@ -1,0 +1,139 @@
+// The bounds of the engine's tables and pass loops, and the explanation given when a project
+// goes beyond them. Header only: the engine refuses such a project with these texts, and the
+// desktop program checks a project against the same bounds before it starts a run.
+#pragma once
+
+#include <cmath>
+#include <string>
+
+namespace korva {
+
+// Engine table sizes: a project beyond them is refused before any table is filled.
+inline constexpr int kMaxLayers = 30;
+inline constexpr int kMaxTzDepths = 150;
+inline constexpr int kMaxSettlements = 10;
+inline constexpr int kMaxChartDiameters = 20;
+inline constexpr double kMaxProfileDepthFt = 500.0;
+// Pass loops: shaft lengths of a length variation or of the design charts, and stem
+// diameters of a diameter range without design charts (one every half foot).
+inline constexpr int kMaxLengths = 100;
+inline constexpr int kMaxDiameters = 100;
+// Report rows per shaft at the print increment: one every half foot of the deepest profile.
+inline constexpr int kMaxPrintRows = 1001;
+
+namespace limits {
+
+// The engine's factor from metres to feet.
+inline constexpr double kFtPerMetre = 3.2808;
+// Tolerance of the pass loops' end tests, ft.
+inline constexpr double kLoopTolerance = 0.02;
+// Diameter step of a diameter range without design charts, ft.
+inline constexpr double kDiameterStepFt = 0.5;
+
+// Defaults of the length-variation or design-chart line for entries left at zero, in the
+// project's units: the shortest length 0.7 (variation) or 0.3 (charts) of the design depth,
+// the length step 3 ft or 1 m, the chart diameter step 0.5 ft or 0.15 m; the shortest length
+// is never below six diameters plus the top length and the bell height.
+inline void ApplyVariationDefaults(bool charts, bool si, double design_depth, double min_length, double& PDMIN,
+                                   double& PDINCR, double* DIAMINCR) {
+  if (PDMIN == 0) PDMIN = (charts ? 0.3 : 0.7) * design_depth;
+  if (PDINCR == 0) PDINCR = si ? 1.0 : 3.0;
+  if (charts && DIAMINCR && *DIAMINCR == 0) *DIAMINCR = si ? 0.15 : 0.5;
+  if (PDMIN < min_length) PDMIN = min_length;
+}
+
+// What the bounds depend on, after the defaults, with lengths in ft.
+struct Extent {
+  int METHOD = 2;
+  int layers = 0;
+  double profile_bottom_ft = 0;
+  int settlements = 0;  // design-chart settlements (0 without design charts)
+  int tz_depths = 0;    // depths of additional t-z curves (0 without)
+  bool vary_length = false;  // length variation or design charts
+  bool charts = false;
+  double first_length_ft = 0;  // target length of the first pass
+  double min_length_ft = 0;
+  double length_step_ft = 0;
+  double d_start_ft = 0;
+  double d_end_ft = 0;
+  double chart_d_step_ft = 0;
+  double print_step_ft = 0;
+};
+
+// Number of target lengths the passes run through, counted as the pass loop steps; more
+// than `cap` gives cap + 1 (a step that does not shorten the shaft never ends).
+inline int LengthCount(const Extent& e, int cap) {
+  if (!e.vary_length) return 1;
+  if (!(e.length_step_ft > 0)) return cap + 1;
+  int n = 0;
+  double target = e.first_length_ft;
+  do {
+    ++n;
+    target -= e.length_step_ft;
+  } while (target > e.min_length_ft - kLoopTolerance && n <= cap);
+  return n;
+}
+
+// Number of stem diameters per length, counted as the pass loop steps; more than `cap`
+// gives cap + 1.
+inline int DiameterCount(const Extent& e, int cap) {
+  const double step = e.charts ? e.chart_d_step_ft : kDiameterStepFt;
+  if (!(step > 0)) return cap + 1;
+  int n = 0;
+  double d = e.d_start_ft;
+  do {
+    ++n;
+    d += step;
+  } while (d < e.d_end_ft + kLoopTolerance && n <= cap);
+  return n;
+}
+
+inline std::string LayerCountProblem(int n) {
+  return "THE PROJECT HAS " + std::to_string(n) + " SOIL LAYERS; THE ENGINE ANALYSES 1 TO " +
+         std::to_string(kMaxLayers) + " LAYERS.";
+}
+
+inline std::string SettlementCountProblem(int n) {
+  return "THE PROJECT ASKS FOR " + std::to_string(n) + " DESIGN-CHART SETTLEMENTS; THE ENGINE HOLDS AT MOST " +
+         std::to_string(kMaxSettlements) + ".";
+}
+
+inline std::string TzDepthCountProblem(int n) {
+  return "THE PROJECT ASKS FOR " + std::to_string(n) + " T-Z CURVE DEPTHS; THE ENGINE HOLDS AT MOST " +
+         std::to_string(kMaxTzDepths) + ".";
+}
+
+// The first bound the project goes beyond, in the engine's words; empty when it is within
+// all of them.
+inline std::string FirstProblem(const Extent& e) {
+  if (e.METHOD != 1 && e.METHOD != 2)
+    return "METHOD IS " + std::to_string(e.METHOD) + "; IT MUST BE 1 (DESIGN LOAD GIVEN) OR 2 (SHAFT LENGTH GIVEN).";
+  if (e.layers < 1 || e.layers > kMaxLayers) return LayerCountProblem(e.layers);
+  if (e.charts && e.settlements > kMaxSettlements) return SettlementCountProblem(e.settlements);
+  if (e.tz_depths > kMaxTzDepths) return TzDepthCountProblem(e.tz_depths);
+  if (!(std::floor(e.profile_bottom_ft + 0.5) <= kMaxProfileDepthFt)) {
+    const double reach = std::isfinite(e.profile_bottom_ft) && e.profile_bottom_ft < 1e9 ? e.profile_bottom_ft + 0.5 : 1e9;
+    return "THE SOIL PROFILE REACHES " + std::to_string(static_cast<long>(reach)) +
+           " FT; THE ENGINE'S DEPTH TABLES HOLD AT MOST 500 ONE-FOOT STEPS.";
+  }
+  if (e.vary_length && !(e.length_step_ft > 0)) return "THE LENGTH INCREMENT OF THE LENGTH VARIATION MUST BE POSITIVE.";
+  if (e.charts) {
+    if (!(e.chart_d_step_ft > 0)) return "THE DIAMETER INCREMENT OF THE DESIGN CHARTS MUST BE POSITIVE.";
+    if (DiameterCount(e, kMaxChartDiameters) > kMaxChartDiameters)
+      return "THE DESIGN CHARTS WOULD ANALYSE MORE THAN " + std::to_string(kMaxChartDiameters) +
+             " DIAMETERS; INCREASE THE DIAMETER INCREMENT OR NARROW THE DIAMETER RANGE.";
+  } else if (DiameterCount(e, kMaxDiameters) > kMaxDiameters) {
+    return "THE DIAMETER RANGE WOULD ANALYSE MORE THAN " + std::to_string(kMaxDiameters) +
+           " DIAMETERS (ONE EVERY HALF FOOT); NARROW THE DIAMETER RANGE.";
+  }
+  if (LengthCount(e, kMaxLengths) > kMaxLengths)
+    return "THE LENGTH VARIATION WOULD ANALYSE MORE THAN " + std::to_string(kMaxLengths) +
+           " SHAFT LENGTHS; INCREASE THE LENGTH INCREMENT OR NARROW THE LENGTH RANGE.";
+  if (e.print_step_ft > 0 && !(e.profile_bottom_ft / e.print_step_ft + 1 <= kMaxPrintRows))
+    return "THE PRINT INCREMENT WOULD PRINT MORE THAN " + std::to_string(kMaxPrintRows) +
+           " REPORT ROWS PER SHAFT; INCREASE THE PRINT INCREMENT.";
+  return {};
+}
+
+}  // namespace limits
+}  // namespace korva
