@@ -402,7 +402,9 @@ std::vector<PassPlan> plan_passes(const ProjectInput& in, double first_target) {
     double DSTEM = in.DSTART;
     for (int IVDIA = 1;; ++IVDIA) {
       // The input check refuses projects beyond these counts; they also bound the loops.
-      if (IVLEN > kMaxLengths || IVDIA > (in.IChart > 0 ? kMaxChartDiameters : kMaxDiameters)) return plan;
+      if (IVLEN > kMaxLengths || IVDIA > (in.IChart > 0 ? kMaxChartDiameters : kMaxDiameters) ||
+          plan.size() >= static_cast<std::size_t>(kMaxPasses))
+        return plan;
       plan.push_back({target, DSTEM, IVLEN, IVDIA});
       DSTEM += dstep;
       // A step that does not advance would never end the loop.

@@ -18,6 +18,9 @@ inline constexpr double kMaxProfileDepthFt = 500.0;
 // diameters of a diameter range without design charts (one every half foot).
 inline constexpr int kMaxLengths = 100;
 inline constexpr int kMaxDiameters = 100;
+// Shafts analysed in one run (lengths times diameters): keeps the largest project within a
+// few seconds and its report within some tens of megabytes.
+inline constexpr int kMaxPasses = 500;
 // Report rows per shaft at the print increment: one every half foot of the deepest profile.
 inline constexpr int kMaxPrintRows = 1001;
 
@@ -129,6 +132,9 @@ inline std::string FirstProblem(const Extent& e) {
   if (LengthCount(e, kMaxLengths) > kMaxLengths)
     return "THE LENGTH VARIATION WOULD ANALYSE MORE THAN " + std::to_string(kMaxLengths) +
            " SHAFT LENGTHS; INCREASE THE LENGTH INCREMENT OR NARROW THE LENGTH RANGE.";
+  if (const int n = LengthCount(e, kMaxLengths) * DiameterCount(e, kMaxDiameters); n > kMaxPasses)
+    return "THE ANALYSIS WOULD RUN " + std::to_string(n) + " SHAFTS (LENGTHS TIMES DIAMETERS); THE ENGINE RUNS AT MOST " +
+           std::to_string(kMaxPasses) + ".";
   if (e.print_step_ft > 0 && !(e.profile_bottom_ft / e.print_step_ft + 1 <= kMaxPrintRows))
     return "THE PRINT INCREMENT WOULD PRINT MORE THAN " + std::to_string(kMaxPrintRows) +
            " REPORT ROWS PER SHAFT; INCREASE THE PRINT INCREMENT.";
