@@ -39,6 +39,11 @@ std::string AnalysisLimitProblem(const Project& project) {
   e.d_end_ft = std::max(m.DSTART, DIALIM) * ft;
   e.chart_d_step_ft = DIAMINCR * ft;
   e.print_step_ft = m.PINC * ft;
+  e.top_length_ft = m.TOPLENG * ft;
+  e.bottom_length_ft = m.BS * ft;
+  // The engine reads a ratio of 1 as a straight shaft.
+  e.bell_ratio = m.RATIO == 1 ? 0 : m.RATIO;
+  e.bell_angle_deg = m.BELANGL;
   return limits::FirstProblem(e);
 }
 

@@ -71,17 +71,14 @@ PassGeometry pass_geometry(const ProjectInput& in, double DSTEM, bool* bad_bell)
   PassGeometry g;
   g.DSTEM = DSTEM;
   g.DRATIO = in.DSTART > 0 ? DSTEM / in.DSTART : 1.0;
-  const double theta = in.BELANG / kDegrees;
-  g.belled = in.RATIO != 0;
-  if (g.belled && !(std::tan(theta) > 0)) {
-    if (bad_bell) *bad_bell = true;
-    g.belled = false;
-  }
-  g.BD = g.belled ? in.RATIO * DSTEM : DSTEM;
+  const limits::ShaftBase base = limits::BaseOf(DSTEM, in.RATIO, in.BELANG);
+  if (in.RATIO != 0 && !base.belled && bad_bell) *bad_bell = true;
+  g.belled = base.belled;
+  g.BD = base.BD;
   g.AB = kPi / 4 * g.BD * g.BD;
   if (g.belled) {
-    g.TOE = DSTEM <= 3.52 ? 0.25 : 0.5;
-    g.HB = (g.BD - DSTEM) / (2 * std::tan(theta)) + g.TOE;
+    g.TOE = base.TOE;
+    g.HB = base.HB;
     g.VU = (g.AB * g.TOE + kPi * (g.HB - g.TOE) / 3 *
                                ((DSTEM * DSTEM + g.BD * g.BD) / 4 + DSTEM * g.BD / 4)) /
            27;

@@ -3,6 +3,7 @@
 // desktop program checks a project against the same bounds before it starts a run.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -45,6 +46,25 @@ inline void ApplyVariationDefaults(bool charts, bool si, double design_depth, do
   if (PDMIN < min_length) PDMIN = min_length;
 }
 
+// The base of a shaft of stem diameter `D` (ft): the base diameter BD, the bell height HB
+// (cone plus toe) and whether it has a bell at all. A bell needs a ratio other than 0 and an
+// angle above 0 degrees (the capacity analysis takes 57.29 degrees per radian).
+struct ShaftBase {
+  bool belled = false;
+  double BD = 0, HB = 0, TOE = 0;
+};
+inline ShaftBase BaseOf(double D, double ratio, double angle_deg) {
+  ShaftBase b;
+  const double theta = angle_deg / 57.29;
+  b.belled = ratio != 0 && std::tan(theta) > 0;
+  b.BD = b.belled ? ratio * D : D;
+  if (b.belled) {
+    b.TOE = D <= 3.52 ? 0.25 : 0.5;
+    b.HB = (b.BD - D) / (2 * std::tan(theta)) + b.TOE;
+  }
+  return b;
+}
+
 // What the bounds depend on, after the defaults, with lengths in ft.
 struct Extent {
   int METHOD = 2;
@@ -61,6 +81,10 @@ struct Extent {
   double d_end_ft = 0;
   double chart_d_step_ft = 0;
   double print_step_ft = 0;
+  double top_length_ft = 0;
+  double bottom_length_ft = 0;  // BS
+  double bell_ratio = 0;
+  double bell_angle_deg = 0;
 };
 
 // Number of target lengths the passes run through, counted as the pass loop steps; more
@@ -138,6 +162,17 @@ inline std::string FirstProblem(const Extent& e) {
   if (e.print_step_ft > 0 && !(e.profile_bottom_ft / e.print_step_ft + 1 <= kMaxPrintRows))
     return "THE PRINT INCREMENT WOULD PRINT MORE THAN " + std::to_string(kMaxPrintRows) +
            " REPORT ROWS PER SHAFT; INCREASE THE PRINT INCREMENT.";
+  // The depth tables hold the profile and, below a base, the bottom length and the bell
+  // (their index runs that far below the tip) and the averaging zone of two base diameters.
+  if (!(e.top_length_ft <= kMaxProfileDepthFt))
+    return "THE TOP LENGTH OF THE SHAFT REACHES BEYOND THE ENGINE'S 500 FT DEPTH TABLES.";
+  for (const double D : {e.d_start_ft, std::max(e.d_start_ft, e.d_end_ft)}) {
+    const ShaftBase b = BaseOf(D, e.bell_ratio, e.bell_angle_deg);
+    if (!(std::floor(e.bottom_length_ft + 0.5) + b.HB <= kMaxProfileDepthFt))
+      return "THE BOTTOM LENGTH AND THE BELL OF THE SHAFT REACH BEYOND THE ENGINE'S 500 FT DEPTH TABLES.";
+    if (!(2 * std::fabs(b.BD) <= kMaxProfileDepthFt))
+      return "A BASE DIAMETER ABOVE 250 FT IS BEYOND THE ENGINE'S 500 FT DEPTH TABLES.";
+  }
   return {};
 }
 

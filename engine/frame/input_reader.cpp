@@ -234,6 +234,10 @@ limits::Extent extent_of(const ProjectInput& p) {
   e.d_end_ft = p.DIAEND;
   e.chart_d_step_ft = p.DIAMINCR;
   e.print_step_ft = p.PINC;
+  e.top_length_ft = p.TOPLEN;
+  e.bottom_length_ft = p.BS;
+  e.bell_ratio = p.RATIO;
+  e.bell_angle_deg = p.BELANG;
   return e;
 }
 

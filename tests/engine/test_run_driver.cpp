@@ -233,6 +233,7 @@ TEST_F(RunDir, BadProjectsEndWithAMessageAndStatusNine) {
       {"diameter range of a million feet", with(kProject, "3 0 0 0 5 3", "3 1000000 0 0 5 3"),
        "MORE THAN 100 DIAMETERS"},
       {"print step 1e-30", with(kProject, "2 1 1 5 1", "2 1 1 1e-30 1"), "PRINT INCREMENT"},
+      {"bell ratio 5e6", with(kProject, "3 0 0 0 5 3", "3 0 5000000 30 5 3"), "BOTTOM LENGTH AND THE BELL"},
   };
   for (const auto& c : cases) {
     spit(dir_ / "proj.kv8d", c.text);

@@ -74,6 +74,14 @@ TEST(AnalysisLimitProblem, AgreesWithTheEngine) {
        "THE ANALYSIS WOULD RUN 520 SHAFTS"},
       {"diameter range of a million feet", With(kBase, "3 0 0 0 5 3", "3 1000000 0 0 5 3"),
        "MORE THAN 100 DIAMETERS"},
+      // The base of the shaft beyond the depth tables (fuzzer findings: the tables grew
+      // towards the bottom length or the bell for minutes).
+      {"bottom length of 16000030 ft", With(kBase, "3 0 0 0 5 3", "3 0 0 0 5 16000030"), "BOTTOM LENGTH AND THE BELL"},
+      {"bell ratio 5e6", With(kBase, "3 0 0 0 5 3", "3 0 5000000 30 5 3"), "BOTTOM LENGTH AND THE BELL"},
+      {"bell angle 1e-9 degrees", With(kBase, "3 0 0 0 5 3", "3 0 3 1e-9 5 3"), "BOTTOM LENGTH AND THE BELL"},
+      {"bell of 2.5 ratio at 30 degrees", With(kBase, "3 0 0 0 5 3", "3 0 2.5 30 5 3"), ""},
+      {"top length of 1e9 ft", With(kBase, "3 0 0 0 5 3", "3 0 0 0 1e9 3"), "TOP LENGTH"},
+      {"stem of 300 ft", With(kBase, "3 0 0 0 5 3", "300 0 0 0 5 3"), "BASE DIAMETER ABOVE 250 FT"},
       {"print step 1e-30", With(kBase, "2 1 1 5 1", "2 1 1 1e-30 1"), "PRINT INCREMENT"},
       {"print step 0.5 ft over 500 ft", With(With(kBase, "2 1 1 5 1", "2 1 1 0.5 1"), "2 60 ", "2 500 "), ""},
   };
