@@ -1,6 +1,8 @@
 #include "project_file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -161,6 +163,16 @@ struct Reader {
   TProgramData& d() { return project.data; }
   ProjectTables& t() { return project.tables; }
 
+  // A row count read from the file, checked before a table is sized by it: never negative,
+  // and no larger than the rest of the file can hold with `words_each` words per row (so a
+  // damaged count cannot make the reader allocate without bound).
+  int read_count(int words_each, std::string_view what) {
+    const int n = in.ReadInteger();
+    if (n < 0 || static_cast<std::int64_t>(n) * words_each > in.WordsLeft())
+      in.FailAt(std::string(what) + " is out of range.");
+    return n;
+  }
+
   void read() {
     TProgramData& m = d();
     std::string title;
@@ -197,7 +209,8 @@ struct Reader {
     m.TOPLENG = in.ReadFloat();
     m.BS = in.ReadFloat();
     m.EPILE = in.ReadFloat();
-    const int layers = in.ReadInteger();
+    // Each layer has at least its soil type and its bottom depth.
+    const int layers = read_count(2, "The number of soil layers");
     t().D.SetRowCount(layers);
     m.WTD = in.ReadFloat();
     if (m.METHOD == 1) {
@@ -219,20 +232,21 @@ struct Reader {
         m.PDMIN = in.ReadFloat();
         m.PDINCR = in.ReadFloat();
         m.DIAMINCR = in.ReadFloat();
-        m.NPOINTPD = in.ReadInteger();
-        // The settlement list holds ten entries; further values are read and dropped.
-        for (int k = 0; k < m.NPOINTPD; ++k) {
+        // The settlement list holds ten entries; further values are read and dropped. The
+        // model takes the count it can hold at once, so that it stays valid when the list
+        // turns out to be cut short.
+        const int count = in.ReadInteger();
+        m.NPOINTPD = std::clamp(count, 0, static_cast<int>(m.PDSETT.size()));
+        for (int k = 0; k < count; ++k) {
           const double s = in.ReadFloat();
           if (k < static_cast<int>(m.PDSETT.size())) m.PDSETT[static_cast<std::size_t>(k)] = s;
         }
-        if (m.NPOINTPD > static_cast<int>(m.PDSETT.size())) m.NPOINTPD = static_cast<int>(m.PDSETT.size());
-        if (m.NPOINTPD < 0) m.NPOINTPD = 0;
       }
     }
     for (int row = 0; row < t().D.RowCount(); ++row) read_layer(row);
     if (current && m.PrintTZCurves == 1) {
       TGridTable& z = t().TblTZDepth;
-      z.SetRowCount(in.ReadInteger());
+      z.SetRowCount(read_count(1, "The number of t-z curve depths"));
       for (int r = 0; r < z.RowCount(); ++r) z.SetFloatValue(kColTZDepth, r, in.ReadFloat());
     }
   }
@@ -450,9 +464,10 @@ std::string ProjectFileText(Project& project) {
     w.real(m.PDMIN);
     w.real(m.PDINCR);
     w.real(m.DIAMINCR);
-    w.integer(m.NPOINTPD);
+    // The count written is the count of values that follow it.
+    const int n = std::clamp(m.NPOINTPD, 0, static_cast<int>(m.PDSETT.size()));
+    w.integer(n);
     w.end();
-    const int n = std::min(std::max(m.NPOINTPD, 0), static_cast<int>(m.PDSETT.size()));
     for (int k = 0; k < n; ++k) w.real(m.PDSETT[static_cast<std::size_t>(k)]);
     w.end(n > 0);
   }

@@ -107,12 +107,19 @@ std::string TWordReader::ReadWord() {
   return lines_[line_].Words[item_++];
 }
 
-void TWordReader::FailAt(std::string_view expected) const {
+void TWordReader::FailAt(std::string_view message) const {
   // The word just read is the `item_`-th (1-based) of line `line_` + 1.
-  std::string message = "Error on Line " + std::to_string(line_ + 1) + " Item " +
-                        std::to_string(item_) + "\r";
-  message += expected;
-  throw EInOutError(message);
+  std::string text = "Error on Line " + std::to_string(line_ + 1) + " Item " +
+                     std::to_string(item_) + "\r";
+  text += message;
+  throw EInOutError(text);
+}
+
+std::int64_t TWordReader::WordsLeft() const {
+  std::int64_t n = 0;
+  for (std::size_t i = static_cast<std::size_t>(line_); i < lines_.size(); ++i)
+    n += static_cast<std::int64_t>(lines_[i].Words.size());
+  return line_ < static_cast<int>(lines_.size()) ? n - item_ : n;
 }
 
 double TWordReader::ReadFloat() {

@@ -5,6 +5,7 @@
 // The position (`Line`, `Item`) is what the error messages report.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -61,12 +62,18 @@ class TWordReader {
   int Line() const { return line_; }
   int Item() const { return item_; }
 
+  // Words not yet read, so that a count read from the file can be checked against what the
+  // rest of the file can hold before anything is sized by it.
+  std::int64_t WordsLeft() const;
+
+  // Throws EInOutError for the word just read: "Error on Line L Item I", "\r", `message`.
+  [[noreturn]] void FailAt(std::string_view message) const;
+
  private:
   TWordReader() = default;
   void Load(std::string_view text);
   // Moves to the next word, passing over ends of lines and lines without words.
   void SeekWord();
-  [[noreturn]] void FailAt(std::string_view expected) const;
 
   std::vector<TWordContainer> lines_;
   int line_ = 0;

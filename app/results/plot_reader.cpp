@@ -29,15 +29,7 @@ constexpr int kTzCurveWords = 3 + 2 * kTzPoints;
 
 // A count that does not fit: reported at the reader's position like the reader's errors.
 [[noreturn]] void FailCount(const TWordReader& r, std::string_view what) {
-  throw EInOutError("Error on Line " + std::to_string(r.Line() + 1) + " Item " +
-                    std::to_string(r.Item()) + "\r" + std::string(what) + " is out of range.");
-}
-
-// Words not yet read.
-std::int64_t RemainingWords(const TWordReader& r) {
-  std::int64_t n = 0;
-  for (int i = r.Line(); i < r.GetLineCount(); ++i) n += r.GetWordCount(i);
-  return n - (r.Line() < r.GetLineCount() ? r.Item() : 0);
+  r.FailAt(std::string(what) + " is out of range.");
 }
 
 // Checks a count read from the file against its range and, with `words_each` words per
@@ -45,7 +37,7 @@ std::int64_t RemainingWords(const TWordReader& r) {
 void CheckCount(const TWordReader& r, int value, int lo, int hi, std::int64_t words_each,
                 std::string_view what) {
   if (value < lo || value > hi) FailCount(r, what);
-  if (static_cast<std::int64_t>(value) * words_each > RemainingWords(r)) FailCount(r, what);
+  if (static_cast<std::int64_t>(value) * words_each > r.WordsLeft()) FailCount(r, what);
 }
 
 // The capacity and chart part must not contain an empty line between two values. The
@@ -233,7 +225,7 @@ void Load(TWordReader& r, const project::Project& project, TGraphCatalogue& grap
   const std::int64_t row_words = 4 * kSettlementRows * (bounds ? 3 : 1);
   if (static_cast<std::int64_t>(NP) * point_words + row_words +
           static_cast<std::int64_t>(NB - 1) * (3 + point_words + row_words) >
-      RemainingWords(r))
+      r.WordsLeft())
     FailCount(r, "The number of capacity blocks");
 
   int block_points = NP;
@@ -279,8 +271,8 @@ void Load(TWordReader& r, const project::Project& project, TGraphCatalogue& grap
     }
   }
 
-  // Design chart part.
-  if (m.IChart == 1) {
+  // Design chart part: the engine writes it for any positive chart flag.
+  if (m.IChart > 0) {
     const int ntry = StrictInteger(r);
     const int ntop = StrictInteger(r);
     const int ndata = StrictInteger(r);

@@ -12,6 +12,14 @@ bool is_soil(int k) {
   return k == kSand || k == kClay || k == kClayShale || k == kGravellySand || k == kGravel;
 }
 
+// The depth-table step of a shaft length (ft): the whole feet of the length, or -1 when the
+// length lies outside the table (above the ground, or not a number) so that no step is
+// looked up for it.
+std::ptrdiff_t depth_step(double length, const std::vector<double>& table) {
+  if (!(length >= 0 && length < static_cast<double>(table.size()))) return -1;
+  return static_cast<std::ptrdiff_t>(length);
+}
+
 double base_at_design(const PassResult& pass) {
   const int L = static_cast<int>(pass.table.rows.back().LENGTH);
   return average_base(pass.t.QB, pass.t.ROCKSTEP, L, pass.t.NZONE, pass.g.DSTEM);
@@ -37,10 +45,10 @@ SettlementInput settlement_input(const CapacityState& st, const PassResult& pass
   }
   // The capacity profile: the depth steps of the table rows.
   for (const TableRow& r : pass.table.rows) {
-    const std::size_t i = static_cast<std::size_t>(r.LENGTH);
-    if (i < pass.t.depth_in.size() && pass.t.depth_in[i] > 0) {
-      t.P.push_back(pass.t.depth_in[i]);
-      t.f.push_back(pass.t.FS_psi[i]);
+    const std::ptrdiff_t i = depth_step(r.LENGTH, pass.t.depth_in);
+    if (i >= 0 && pass.t.depth_in[static_cast<std::size_t>(i)] > 0) {
+      t.P.push_back(pass.t.depth_in[static_cast<std::size_t>(i)]);
+      t.f.push_back(pass.t.FS_psi[static_cast<std::size_t>(i)]);
     }
   }
   s.E = in.si() ? raw.Ec / 6.894 : raw.Ec;
@@ -75,8 +83,10 @@ SocketInput socket_input(const CapacityState& st, const PassResult& pass) {
   }
   s.QsW = pass.t.QsW;
   // The last depth step of the pass: the step of the design length.
-  const std::size_t i = static_cast<std::size_t>(s.L);
-  const double z = i < pass.t.depth_in.size() && pass.t.depth_in[i] > 0 ? pass.t.depth_in[i] / 12 : s.L;
+  const std::ptrdiff_t i = depth_step(s.L, pass.t.depth_in);
+  const double z = i >= 0 && pass.t.depth_in[static_cast<std::size_t>(i)] > 0
+                       ? pass.t.depth_in[static_cast<std::size_t>(i)] / 12
+                       : s.L;
   int J = 0;
   while (J + 1 < static_cast<int>(st.profile.layers.size()) &&
          !(z <= st.profile.layers[static_cast<std::size_t>(J)].XBOT))
@@ -204,6 +214,14 @@ void AnalysisOutput::pass_done(const CapacityState& st, const PassResult& pass,
         for (const auto& r : ls_.curves[static_cast<std::size_t>(c)])
           out_.write(kPlot, "(4(1X,E10.3))", {r[0], r[1], r[2], r[3]});
     }
+  } else if (block) {
+    // A pass without a load-settlement curve (no length or diameter to compute one, or a tip
+    // layer of unknown type) still carries the rows its block promises, all at the origin,
+    // so that the program reads every block of the file alike.
+    const int curves = first_block_nc_ > 1 ? 3 : 1;
+    const CurveRows none{};
+    for (int c = 0; c < curves; ++c)
+      for (const auto& r : none) out_.write(kPlot, "(4(1X,E10.3))", {r[0], r[1], r[2], r[3]});
   }
   if (in.METHOD == 2 &&
       (pass.table.rows.empty() || pass.table.rows.back().LENGTH < pass.target_length)) {

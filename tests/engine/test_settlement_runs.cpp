@@ -265,6 +265,27 @@ TEST(EarlyEnd, TzDepthBeyondTheStrengthCurveEndsWithStatusTwo) {
   EXPECT_FALSE(f.plot.empty());  // what was written is closed and kept
 }
 
+// A bell ratio below 1 gives a bell of negative height, and the table of lengths then starts
+// above the ground. Rows at negative lengths have no step in the depth tables: the settlement
+// and socket inputs pass over them instead of indexing with a negative length (which the
+// sanitizer build reports). Neither run may end in an internal error.
+TEST(OddGeometry, LengthsAboveTheGroundHaveNoDepthStep) {
+  std::string bell = kClayOverSand;
+  bell.replace(bell.find("3 0 0 0 5 3 3600000"), 19, "3 0 0.4 3.6 5 3 3600000");
+  bell.replace(bell.find("2 12 60 2 2.5"), 13, "2 12 0 2 2.5");  // design depth 0
+  const std::string cases[] = {
+      bell,
+      // SI; the layer record ends early ("/"), so the design depth stays 0; one layer of an
+      // unknown soil type below a 12 m bottom portion.
+      "\n2\n2 1 1 1 1 1 0 0 0 0 0\n1 5 .4 3.6\n2 12\n2\n1/\n10\n0\n",
+  };
+  for (const std::string& project : cases) {
+    const RunFiles f = run_project(project);
+    EXPECT_NE(f.status, kStatusInternalError) << project;
+    EXPECT_EQ(f.report.find("INTERNAL ERROR"), std::string::npos) << project;
+  }
+}
+
 TEST(EarlyEnd, ShaftBelowTheStrengthCurveEndsWithStatusFour) {
   SettlementRun run;
   SettlementInput in;

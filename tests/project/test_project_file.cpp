@@ -250,6 +250,15 @@ TEST(ProjectFile, ReadErrorsNameLineAndItemAndLeaveValidTables) {
        "Error on Line 4 Item 3\rA floating point number was expected but not found."},
       {"real for an integer", "t\r\n1 \r\n2 1 1 1 1 2.5 0 0 0 0 0\r\n",
        "Error on Line 3 Item 6\rAn integer was expected but not found."},
+      // Counts are checked against the rest of the file before a table is sized by them.
+      {"layer count beyond the file", "t\r\n1 \r\n2 1 1 1 1 2 0 0 0 0 0\r\n3 0 0 0 0 0 0\r\n2000000000 0 60 2 3\r\n",
+       "Error on Line 5 Item 1\rThe number of soil layers is out of range."},
+      {"negative layer count", "t\r\n1 \r\n2 1 1 1 1 2 0 0 0 0 0\r\n3 0 0 0 0 0 0\r\n-3 0 60 2 3\r\n",
+       "Error on Line 5 Item 1\rThe number of soil layers is out of range."},
+      {"t-z depth count beyond the file",
+       "t\r\n1 \r\n1 1 1 1 1 2 0 0 0 0 1\r\n0 0 0 0 0 0 0\r\n1 0 0 2.5 3\r\n1 0 \r\n"
+       "0.0 0 0 0 0 0 0 1 1 \r\n0.0 0 0 0 0 0 0 1 1 \r\n1 \r\n0 0 \r\n2000000000\r\n5\r\n",
+       "Error on Line 11 Item 1\rThe number of t-z curve depths is out of range."},
   };
   for (const Case& c : cases) {
     Project p;
@@ -264,6 +273,32 @@ TEST(ProjectFile, ReadErrorsNameLineAndItemAndLeaveValidTables) {
   const ReadResult missing = ReadVersion8(p, "/nonexistent/dir/x.kv8d");
   EXPECT_NE(missing.error.find("No such file or directory"), std::string::npos) << missing.error;
   EXPECT_EQ(p.data.Units(), 1);
+}
+
+// Whatever a reader left in the model, saving it writes a file that reads back to the same
+// text: the settlement count written is the count of settlements that follow it.
+TEST(ProjectFile, SettlementCountIsTheCountWritten) {
+  Project p;
+  // The design-chart record asks for 18 settlements and the file ends within them.
+  const ReadResult r = ReadVersion8Text(
+      p, "charts\r\n1 \r\n2 1 1 6 1 2 0 1 0 0 0\r\n3 3.5 0 0 5 3 3600000\r\n2 12 50 2 2.5\r\n0 0 0 18 0.25 0.5\r\n",
+      "x.kv8d");
+  EXPECT_FALSE(r.ok());
+  EXPECT_EQ(p.data.NPOINTPD, 10);  // the list holds ten
+  EXPECT_EQ(p.data.PDSETT[1], 0.5);
+
+  Project more;
+  more.data.PD = 50;
+  more.data.IChart = 1;
+  more.data.NPOINTPD = 18;
+  for (Project* from : {&p, &more}) {
+    const std::string text = ProjectFileText(*from);
+    EXPECT_NE(text.find(" 10\r\n"), std::string::npos) << text;
+    Project back;
+    const ReadResult again = ReadVersion8Text(back, text, "x.kv8d");
+    ASSERT_TRUE(again.ok()) << again.error << "\n" << text;
+    EXPECT_EQ(ProjectFileText(back), text);
+  }
 }
 
 TEST(ProjectModel, UnitSwitchRoundTripsAndDefaults) {

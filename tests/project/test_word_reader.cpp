@@ -61,9 +61,11 @@ TEST(WordReader, HandsOutWordsAcrossLineEnds) {
   EXPECT_EQ(reader.GetWordCount(-1), 0);
 
   EXPECT_TRUE(reader.GetAtStartOfLine());
+  EXPECT_EQ(reader.WordsLeft(), 6);
   EXPECT_EQ(reader.ReadWord(), "Title");
   EXPECT_FALSE(reader.GetAtStartOfLine());
   EXPECT_EQ(reader.ReadWord(), "line");
+  EXPECT_EQ(reader.WordsLeft(), 4);  // the end of a line is not a word
   EXPECT_EQ(reader.ReadInteger(), 1);
   EXPECT_EQ(reader.GetCurrentLineWordCount(), 3);
   EXPECT_EQ(reader.ReadFloat(), 2.5);
@@ -71,10 +73,12 @@ TEST(WordReader, HandsOutWordsAcrossLineEnds) {
   EXPECT_EQ(reader.ReadInteger(), 7);
   EXPECT_EQ(reader.Line(), 2);
   EXPECT_EQ(reader.Item(), 1);
+  EXPECT_EQ(reader.WordsLeft(), 0);
   EXPECT_FALSE(reader.Eof());
 
   EXPECT_EQ(ErrorOf([](TWordReader& r) { r.ReadWord(); }, reader), kIncomplete);
   EXPECT_TRUE(reader.Eof());
+  EXPECT_EQ(reader.WordsLeft(), 0);
   EXPECT_EQ(ErrorOf([](TWordReader& r) { r.ReadFloat(); }, reader), kIncomplete);
 }
 

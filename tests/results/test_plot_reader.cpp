@@ -498,6 +498,46 @@ TEST(PlotReaderRuns, EnglishDesignChartsShowFeetAndTons) {
   EXPECT_EQ(g[kPltQw].LineName(1), "Dia=3.5 ft");
 }
 
+// A pass without a load-settlement curve (a diameter of 0; a tip in a layer of unknown soil
+// type) still writes the settlement rows of its block, at the origin, so a complete run always
+// loads.
+TEST(PlotReaderRuns, BlocksWithoutALoadSettlementCurveLoad) {
+  const std::string cases[] = {
+      "no diameter\n1\n2 0 0 0 1 8 0 0 0 0 0\n0 0 0 0 1 0 0\n1 0 1 0 0\n1 0\n"
+      "0.0 0 0 0 0 0 0 1 1\n0.0 0 0 0 0 0 0 1 1\n1\n0 0\n",
+      "unknown tip layer\n1\n2 1 1 5 1 2 0 0 0 0 0\n3 0 0 0 5 3 3600000\n2 12 60 2 2.5\n"
+      "2 30\n0 115 0.0 1000 0 0 0 1 1\n0 120 0.0 2200 0 0 0 1 1\n0 0\n10 80\n",
+  };
+  for (const std::string& text : cases) {
+    SCOPED_TRACE(text.substr(0, text.find('\n')));
+    const EngineRun& run = RunEngine(text);
+    ASSERT_EQ(run.status, 0);
+    auto project = LoadProject(run.project_path());
+    TGraphCatalogue g;
+    const PlotReadResult r = ReadPlotData(run.plot_path(), *project, g, true);
+    ASSERT_TRUE(r.ok) << r.reader_error;
+    ASSERT_EQ(g[kPltAxial].LineCount(), 1);
+    for (const TFloatPoint& p : g[kPltAxial].Lines(0).Data) EXPECT_EQ(p.x, 0);
+  }
+}
+
+// The engine writes the chart part for any positive chart flag, so the loader reads it then
+// too; otherwise the chart part would be taken for the t-z part and the loading would fail.
+TEST(PlotReaderRuns, AnyPositiveChartFlagHasAChartPart) {
+  std::string project = EnglishCharts();
+  project.replace(project.find("2 1 1 5 1 2 0 1 0 0 0"), 21, "2 1 1 5 1 2 0 2 0 0 0");
+  const EngineRun& run = RunEngine(project);
+  ASSERT_EQ(run.status, 0);
+  auto loaded = LoadProject(run.project_path());
+  ASSERT_EQ(loaded->data.IChart, 2);
+  TGraphCatalogue g;
+  const PlotReadResult r = ReadPlotData(run.plot_path(), *loaded, g, true);
+  ASSERT_TRUE(r.ok) << r.reader_error;
+  EXPECT_EQ(g.Chart(0).Caption, "Design Chart (0.25-in movement)");
+  EXPECT_EQ(g.Chart(0).LineCount(), 2);
+  EXPECT_TRUE(r.showtzcurves);
+}
+
 TEST(PlotReaderRuns, SiDesignChartsShowMetresAndKilonewtonsAsWritten) {
   const EngineRun& run = RunEngine(SiCharts());
   ASSERT_EQ(run.status, 0);
