@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds KORVA twice (a normal Debug build and a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer) and runs every test in both.
+# AddressSanitizer and UndefinedBehaviorSanitizer), runs every test in both, then runs each
+# fuzz target briefly.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 
@@ -22,3 +23,6 @@ run_ctest() {
 }
 run_ctest "$here/build"
 run_ctest "$here/build-asan"
+
+# A short fuzzing run: every libFuzzer target for 10 s on its seeds (clang build in build-fuzz/).
+"$here/scripts/fuzz.sh" 10
