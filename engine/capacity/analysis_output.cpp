@@ -135,6 +135,13 @@ std::int32_t AnalysisOutput::settlement(CapacityState& st, PassResult& pass) {
     if (in.t.P.empty() || !(in.t.D > 0)) {
       out_.put(kMessages, "\n     NOTE: CASE " + std::to_string(pass.ICASE) +
                               " HAS NO SHAFT LENGTH OR DIAMETER TO COMPUTE A LOAD-SETTLEMENT CURVE.\n");
+      // The first case carries the t-z part of the plot data: without curves it still
+      // gives their counts (none), so that the q-w curves of later cases are read as such.
+      if (pass.ICASE == 1) {
+        if (st.in.PrintTZCurves == 1) out_.list(kPlotScratch1, {0});
+        plot::tz_records(out_, 0);
+        tz_part_started_ = true;
+      }
       return 0;
     }
     if (pass.ICASE == 1 && st.in.PrintTZCurves == 1) {
@@ -252,6 +259,14 @@ void AnalysisOutput::run_done(const CapacityState& st, const MostEfficient&, con
   }
 }
 
-void AnalysisOutput::finish() { ls_.trace.write(tzdata_); }
+void AnalysisOutput::finish() {
+  ls_.trace.write(tzdata_);
+  // A t-z part whose cases all lacked a curve still ends with the count of its q-w curves.
+  if (tz_part_started_ && ls_.qw_curves == 0) {
+    out_[kTzDiam].open_on_write(ls_.tzdiam_path);
+    out_.list(kTzDiam, {0});
+    out_[kTzDiam].close();
+  }
+}
 
 }  // namespace korva

@@ -41,6 +41,7 @@ class AnalysisOutput : public CapacityListener {
   bool pass_single_curve_ = false;  // the pass's curve came from a socket method
   bool pass_has_curve_ = false;
   int first_block_nc_ = -1;         // NC of the first capacity block, carried by every block
+  bool tz_part_started_ = false;  // the first case wrote the t-z counts without curves
   std::vector<double> chart_diameters_in_, chart_lengths_in_;  // by diameter / length index
 };
 

@@ -242,7 +242,7 @@ int LOAD_SETTLEMENT(SettlementRun& run, const SettlementInput& in, int selector,
   if (first_length) {
     if (selector == kTrend) {
       out.write(kTzScratch, "(/,/,/,8X,'VARIATION DIAMETER       =',I10)", {in.IVDIA});
-      out.list(kTzDiam, {in.IVDIA});
+      out.list(kTzDiam, {++run.qw_curves});
       const char* u = in.si ? "M" : "FT";
       const std::string lines =
           fmt::format("(8X,'SHAFT DIAMETER           =',F10.4,2X,A,/,8X,'SHAFT LENGTH             =',F10.4,2X,A)",

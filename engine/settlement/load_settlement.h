@@ -87,6 +87,10 @@ struct SettlementRun {
   ChartData charts;
   TraceRecorder trace;
   std::string tzdiam_path = "TZDIAM.DAT";
+  // q-w curves written to the plot data so far: "TZDIAM.DAT" carries their number, which
+  // the plot reader takes as the count of the curves that follow. (The diameter index is
+  // not that count when a diameter gives no curve, as a zero diameter does.)
+  int qw_curves = 0;
 };
 
 // LOAD_SETTLEMENT for one curve line. Returns 0, or 2 / 4 when a depth or the shaft

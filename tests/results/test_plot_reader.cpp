@@ -521,6 +521,36 @@ TEST(PlotReaderRuns, BlocksWithoutALoadSettlementCurveLoad) {
   }
 }
 
+// A diameter range that starts at zero: the zero diameter gives no q-w curve, and the count
+// before the q-w curves is the number written, so the plot data still loads (fuzzer finding:
+// the count was the last diameter's index, one more than the curves).
+TEST(PlotReaderRuns, DiameterRangeFromZeroLoadsItsQwCurves) {
+  const std::string layers =
+      "2 6\n0 18 0.0 50 0 0 0 0.45 0.4\n0 18.5 0.0 80 0 0 0 0.45 0.4\n0 0\n"
+      "1 25\n0.0 19 0 0 15 0 0 0.55 0.5\n0.0 20 0 0 30 0 0 0.55 0.5\n2\n0 0\n";
+  const struct {
+    const char* name;
+    std::string text;
+    int qw_curves;
+  } cases[] = {
+      {"three diameters from zero", "from zero\n2\n2 1 1 1 1 1 0 0 0 1 0\n0 0.4 0 0 1.5 1 25000000\n2 3 15 2 2.5\n" + layers, 2},
+      {"with additional t-z curves",
+       "from zero\n2\n2 1 1 1 1 1 0 0 0 1 1\n0 0.4 0 0 1.5 1 25000000\n2 3 15 2 2.5\n" + layers + "1\n3\n", 2},
+      {"lengths of a zero diameter",
+       "zero\n2\n2 1 1 1 1 1 1 0 0 1 0\n0 0 0 0 1.5 1 25000000\n2 3 15 2 2.5\n10 2\n" + layers, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const EngineRun& run = RunEngine(c.text);
+    ASSERT_EQ(run.status, 0);
+    auto project = LoadProject(run.project_path());
+    TGraphCatalogue g;
+    const PlotReadResult r = ReadPlotData(run.plot_path(), *project, g, true);
+    ASSERT_TRUE(r.ok) << r.reader_error;
+    EXPECT_EQ(g[kPltQw].LineCount(), c.qw_curves);
+  }
+}
+
 // The engine writes the chart part for any positive chart flag, so the loader reads it then
 // too; otherwise the chart part would be taken for the t-z part and the loading would fail.
 TEST(PlotReaderRuns, AnyPositiveChartFlagHasAChartPart) {
