@@ -6,9 +6,9 @@
 #
 # TARGET is word_reader, evaluator, project_file, engine or plot_reader (all when none is
 # named). Each target starts from fuzz/corpus/<target>/ plus the project and plot files
-# bundled with the sources (examples/, tests/fixtures/, bench/). The checked-in seeds are
-# never changed, unless --merge is given: then the new inputs that add coverage are merged
-# into fuzz/corpus/<target>/.
+# bundled with the sources (examples/, tests/fixtures/, and bench/ for the file readers). The
+# checked-in seeds are never changed, unless --merge is given: then the new inputs that add
+# coverage are merged into fuzz/corpus/<target>/.
 #
 # Per target the script prints the executions, the size of the corpus at the end and, for a
 # crash, sanitizer report, timeout or out-of-memory, the path of the input that reproduces it
@@ -59,7 +59,9 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
 shared_seeds() {
   local projects=("$here"/examples/*.kv8d "$here"/tests/fixtures/golden/*.kv8d
                   "$here"/tests/fixtures/project/*.kvd)
-  local plots=("$here"/examples/*.kv8p "$here"/tests/fixtures/golden/*.kv8p)
+  # (The examples' own plot files are run output, not part of the sources; fuzz/corpus/plot_reader
+  # holds the plot file of the first example.)
+  local plots=("$here"/tests/fixtures/golden/*.kv8p)
   case "$1" in
     word_reader) printf '%s\n' "${projects[@]}" "${plots[@]}" "$here"/fuzz/corpus/project_file/* ;;
     project_file) printf '%s\n' "${projects[@]}" "$here"/bench/*.kv8d ;;
