@@ -97,14 +97,14 @@ for t in "${targets[@]}"; do
   line="fuzz_$t: ${execs:-?} executions, corpus $corpus inputs ($corpus_bytes bytes)"
   if [ "$status" -ne 0 ]; then
     found=1
-    kind=$(grep -m1 -oE 'ERROR: libFuzzer: [a-z -]+|ERROR: [A-Za-z]+Sanitizer: [a-zA-Z-]+|runtime error: .*' "$log" || true)
+    kind=$(grep -m1 -oE 'ERROR: libFuzzer: [a-z0-9 -]+|ERROR: [A-Za-z]+Sanitizer: [a-zA-Z-]+|runtime error: .*' "$log" || true)
     artifact=$(grep -oE 'Test unit written to [^ ]+' "$log" | tail -n 1 | sed 's/^Test unit written to //')
     line="$line; FOUND ${kind:-a failure (exit status $status)}"
     line="$line; input: ${artifact:-none written}; log: $log"
     echo "   ${kind:-exit status $status}; reproduce with: $bin ${artifact:-}"
-    # The target's own message and the first frames in KORVA's code.
+    # The target's own message and the first frames in KORVA's sources.
     { grep -m 3 -E '^fuzz_[a-z_]+: ' "$log" || true
-      grep -E '^ +#[0-9]+ .* in korva::' "$log" | head -n 5 || true; } | sed 's/^ */   /'
+      grep -E "^ +#[0-9]+ .* $here/(engine|app)/" "$log" | head -n 5 || true; } | sed 's/^ */   /'
   fi
   summary+=("$line")
 
