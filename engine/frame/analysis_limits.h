@@ -164,6 +164,9 @@ inline std::string FirstProblem(const Extent& e) {
            " REPORT ROWS PER SHAFT; INCREASE THE PRINT INCREMENT.";
   // The depth tables hold the profile and, below a base, the bottom length and the bell
   // (their index runs that far below the tip) and the averaging zone of two base diameters.
+  // A bell narrower than its stem has no shape (negative bell height and volume).
+  if (e.bell_ratio != 0 && !(e.bell_ratio >= 1))
+    return "THE RATIO OF BELL TO SHAFT DIAMETER MUST BE 0 (A STRAIGHT SHAFT) OR AT LEAST 1.";
   if (!(e.top_length_ft <= kMaxProfileDepthFt))
     return "THE TOP LENGTH OF THE SHAFT REACHES BEYOND THE ENGINE'S 500 FT DEPTH TABLES.";
   for (const double D : {e.d_start_ft, std::max(e.d_start_ft, e.d_end_ft)}) {

@@ -79,6 +79,7 @@ TEST(AnalysisLimitProblem, AgreesWithTheEngine) {
       {"bottom length of 16000030 ft", With(kBase, "3 0 0 0 5 3", "3 0 0 0 5 16000030"), "BOTTOM LENGTH AND THE BELL"},
       {"bell ratio 5e6", With(kBase, "3 0 0 0 5 3", "3 0 5000000 30 5 3"), "BOTTOM LENGTH AND THE BELL"},
       {"bell angle 1e-9 degrees", With(kBase, "3 0 0 0 5 3", "3 0 3 1e-9 5 3"), "BOTTOM LENGTH AND THE BELL"},
+      {"bell ratio 0.4", With(kBase, "3 0 0 0 5 3", "3 0 0.4 30 5 3"), "AT LEAST 1"},
       {"bell of 2.5 ratio at 30 degrees", With(kBase, "3 0 0 0 5 3", "3 0 2.5 30 5 3"), ""},
       {"top length of 1e9 ft", With(kBase, "3 0 0 0 5 3", "3 0 0 0 1e9 3"), "TOP LENGTH"},
       {"stem of 300 ft", With(kBase, "3 0 0 0 5 3", "300 0 0 0 5 3"), "BASE DIAMETER ABOVE 250 FT"},
