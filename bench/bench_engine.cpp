@@ -12,24 +12,13 @@
 #include <vector>
 
 #include "frame/run_driver.h"
+#include "scratch_run.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 const fs::path kSource = KORVA_SOURCE_DIR;
-
-// A scratch directory with a copy of a project and its "names.dat".
-fs::path prepare(const fs::path& project) {
-  char tmpl[] = "/tmp/korva-bench-XXXXXX";
-  const fs::path dir = mkdtemp(tmpl);
-  fs::copy_file(project, dir / "p.kv8d");
-  std::ofstream names(dir / "names.dat");
-  names << "2017.8.1\n8\n";
-  for (const char* ext : {".kv8d", ".kv8o", ".kv8p", ".kv8r", ".kv8z", ".kv8w", ".kv8t", ".kv8q"})
-    names << (dir / (std::string("p") + ext)).string() << "\n";
-  return dir;
-}
 
 void run_once(const fs::path& dir, benchmark::State& state) {
   korva::Run run;
@@ -40,7 +29,7 @@ void run_once(const fs::path& dir, benchmark::State& state) {
 }
 
 void BM_Run(benchmark::State& state, const fs::path& project) {
-  const fs::path dir = prepare(project);
+  const fs::path dir = prepare_run_dir(project);
   for (auto _ : state) run_once(dir, state);
   fs::remove_all(dir);
 }
@@ -48,7 +37,7 @@ void BM_Run(benchmark::State& state, const fs::path& project) {
 // Writes the bytes a run produced (every file it wrote, scratch files included) with
 // buffered fwrite calls of one line each.
 void BM_WriteSameOutput(benchmark::State& state, const fs::path& project) {
-  const fs::path dir = prepare(project);
+  const fs::path dir = prepare_run_dir(project);
   run_once(dir, state);
   std::vector<std::string> lines;
   std::size_t bytes = 0;

@@ -14,6 +14,7 @@
 #include <fstream>
 
 #include "frame/run_driver.h"
+#include "scratch_run.h"
 
 namespace fs = std::filesystem;
 
@@ -24,15 +25,7 @@ constexpr double kTargetMegabytes = 100.0;
 
 // Runs `project` in a scratch directory; the exit code is the run status.
 [[noreturn]] void run_child(const fs::path& project) {
-  char tmpl[] = "/tmp/korva-limits-XXXXXX";
-  const fs::path dir = mkdtemp(tmpl);
-  fs::copy_file(project, dir / "p.kv8d");
-  {
-    std::ofstream names(dir / "names.dat");
-    names << "2017.8.1\n8\n";
-    for (const char* ext : {".kv8d", ".kv8o", ".kv8p", ".kv8r", ".kv8z", ".kv8w", ".kv8t", ".kv8q"})
-      names << (dir / (std::string("p") + ext)).string() << "\n";
-  }
+  const fs::path dir = prepare_run_dir(project);
   korva::Run run;
   run.dir = dir.string();
   run.out[korva::kConsole].close();

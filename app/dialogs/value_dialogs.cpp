@@ -423,7 +423,7 @@ double& TfrmPenetration::StoredValue() { return project().data.PD; }
 double& TfrmPenetration::OtherValue() { return project().data.LPD; }
 
 TfrmDesignLoad::TfrmDesignLoad(DialogHost& host, QWidget* parent)
-    : TLoadingDialog(host, QStringLiteral("Specification of Design Load"), QStringLiteral("Enter the &design load"),
+    : TLoadingDialog(host, QStringLiteral("Design Load"), QStringLiteral("Enter the &design load"),
                      QStringLiteral("F2"), false, parent) {}
 
 TfrmDesignLoad* TfrmDesignLoad::Open(DialogHost& host) { return OpenChild(gDesignLoad, host); }
