@@ -1,18 +1,31 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer) in
-# build-fuzz/ and runs each for a while on a scratch copy of its seed corpus.
+# build-fuzz/ and runs them.
 #
+#   scripts/fuzz.sh --replay [TARGET...]
 #   scripts/fuzz.sh [--merge] SECONDS [TARGET...]
+#   scripts/fuzz.sh --adopt TARGET FILE...
 #
 # TARGET is word_reader, evaluator, project_file, engine or plot_reader (all when none is
-# named). Each target starts from fuzz/corpus/<target>/ plus the project and plot files
-# bundled with the sources (examples/, tests/fixtures/, and bench/ for the file readers). The
+# named). The seeds of a target are fuzz/corpus/<target>/ (which also holds every earlier
+# finding as a regression seed) plus the project and plot files bundled with the sources
+# (examples/, tests/fixtures/, and bench/ for the file readers).
+#
+# --replay runs every seed of each target once and nothing else: the same commit always gives
+# the same answer, so this is the mode of the test command. A timeout counts only beyond 120 s
+# of one input there, so a loaded machine cannot turn a slow input into a finding.
+#
+# SECONDS explores: each target mutates a scratch copy of its seeds for that long. The
 # checked-in seeds are never changed, unless --merge is given: then the new inputs that add
 # coverage are merged into fuzz/corpus/<target>/.
 #
+# --adopt copies findings (or any inputs) into fuzz/corpus/<target>/ as regression seeds,
+# named by their content (regression-<sha1>); commit them with the fix, and --replay checks
+# them from then on.
+#
 # Per target the script prints the executions, the size of the corpus at the end and, for a
 # crash, sanitizer report, timeout or out-of-memory, the path of the input that reproduces it
-# (run the target on that file to see the report again). Findings stay in
+# (run the target on that file to see the report again, or adopt it). Findings stay in
 # build-fuzz/fuzz-findings/<target>/. Exit status: 0 when no target found anything, 1 when
 # one did, 2 on a usage or build error.
 set -euo pipefail
@@ -21,25 +34,46 @@ build="$here/build-fuzz"
 all_targets=(word_reader evaluator project_file engine plot_reader)
 
 usage() {
-  echo "usage: scripts/fuzz.sh [--merge] SECONDS [TARGET...]" >&2
+  echo "usage: scripts/fuzz.sh --replay [TARGET...]" >&2
+  echo "       scripts/fuzz.sh [--merge] SECONDS [TARGET...]" >&2
+  echo "       scripts/fuzz.sh --adopt TARGET FILE..." >&2
   echo "targets: ${all_targets[*]}" >&2
   exit 2
 }
 
-merge=0
-if [ "${1:-}" = "--merge" ]; then
-  merge=1
+known_target() { [[ " ${all_targets[*]} " == *" ${1#fuzz_} "* ]]; }
+
+if [ "${1:-}" = "--adopt" ]; then
   shift
+  [ $# -ge 2 ] && known_target "$1" || usage
+  target="${1#fuzz_}"
+  shift
+  for f in "$@"; do
+    [ -f "$f" ] || { echo "fuzz.sh: no such file: $f" >&2; exit 2; }
+    name="regression-$(sha1sum "$f" | cut -c1-16)"
+    cp "$f" "$here/fuzz/corpus/$target/$name"
+    echo "fuzz/corpus/$target/$name"
+  done
+  exit 0
 fi
-[ $# -ge 1 ] || usage
-seconds="$1"
-shift
-[[ "$seconds" =~ ^[0-9]+$ ]] && [ "$seconds" -gt 0 ] || usage
+
+merge=0
+replay=0
+case "${1:-}" in
+  --merge) merge=1; shift ;;
+  --replay) replay=1; shift ;;
+esac
+if [ "$replay" -eq 0 ]; then
+  [ $# -ge 1 ] || usage
+  seconds="$1"
+  shift
+  [[ "$seconds" =~ ^[0-9]+$ ]] && [ "$seconds" -gt 0 ] || usage
+fi
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
 for i in "${!targets[@]}"; do
+  known_target "${targets[$i]}" || usage
   targets[$i]="${targets[$i]#fuzz_}"
-  [[ " ${all_targets[*]} " == *" ${targets[$i]} "* ]] || usage
 done
 
 "$here/scripts/install-deps.sh"
@@ -86,22 +120,41 @@ for t in "${targets[@]}"; do
   done < <(shared_seeds "$t")
   seed_count=$(find "$work" -type f | wc -l)
 
-  echo "== fuzz_$t: $seconds s from $seed_count seeds"
   status=0
-  "$bin" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$findings/" "$work" >"$log" 2>&1 || status=$?
+  if [ "$replay" -eq 1 ]; then
+    echo "== fuzz_$t: replay of $seed_count seeds"
+    # Every seed once, in a fixed order; libFuzzer runs files given by name and exits.
+    mapfile -t inputs < <(find "$work" -type f | LC_ALL=C sort)
+    "$bin" -timeout=120 -rss_limit_mb=2048 -artifact_prefix="$findings/" "${inputs[@]}" \
+      >"$log" 2>&1 || status=$?
+  else
+    echo "== fuzz_$t: $seconds s from $seed_count seeds"
+    "$bin" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 -print_final_stats=1 \
+      -artifact_prefix="$findings/" "$work" >"$log" 2>&1 || status=$?
+  fi
 
-  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  if [ "$replay" -eq 1 ]; then
+    execs=$(grep -c '^Executed ' "$log" || true)
+  else
+    execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  fi
   corpus=$(find "$work" -type f | wc -l)
   corpus_bytes=$(du -sb "$work" | cut -f1)
   line="fuzz_$t: ${execs:-?} executions, corpus $corpus inputs ($corpus_bytes bytes)"
   if [ "$status" -ne 0 ]; then
     found=1
     kind=$(grep -m1 -oE 'ERROR: libFuzzer: [a-z0-9 -]+|ERROR: [A-Za-z]+Sanitizer: [a-zA-Z-]+|runtime error: .*' "$log" || true)
-    artifact=$(grep -oE 'Test unit written to [^ ]+' "$log" | tail -n 1 | sed 's/^Test unit written to //')
+    if [ "$replay" -eq 1 ]; then
+      # The seed that failed is the last one started.
+      artifact=$({ grep -oE '^Running: .+' "$log" || true; } | tail -n 1 | sed 's/^Running: //')
+    else
+      artifact=$({ grep -oE 'Test unit written to [^ ]+' "$log" || true; } | tail -n 1 |
+                 sed 's/^Test unit written to //')
+    fi
     line="$line; FOUND ${kind:-a failure (exit status $status)}"
     line="$line; input: ${artifact:-none written}; log: $log"
     echo "   ${kind:-exit status $status}; reproduce with: $bin ${artifact:-}"
+    [ "$replay" -eq 1 ] || [ -z "${artifact:-}" ] || echo "   keep it as a regression seed: scripts/fuzz.sh --adopt $t $artifact"
     # The target's own message and the first frames in KORVA's sources.
     { grep -m 3 -E '^fuzz_[a-z_]+: ' "$log" || true
       grep -E "^ +#[0-9]+ .* $here/(engine|app)/" "$log" | head -n 5 || true; } | sed 's/^ */   /'

@@ -7,6 +7,8 @@
 // long chain of function names or "!" uses the call stack.
 #include "evaluator.h"
 
+#include "frame/decimal_magnitude.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -123,35 +125,6 @@ const FunctionName* LeadingFunction(std::string_view operand) {
   return nullptr;
 }
 
-// Whether a decimal number whose value from_chars could not represent is too large
-// (rather than too small): the position of its first significant digit plus the exponent.
-bool Overflows(std::string_view digits) {
-  std::size_t e = digits.find_first_of("eE");
-  std::string_view mantissa = digits.substr(0, e);
-  long long magnitude = 0;
-  std::size_t point = mantissa.find('.');
-  std::string_view whole = mantissa.substr(0, point);
-  std::size_t first = whole.find_first_not_of('0');
-  if (first != std::string_view::npos) {
-    magnitude = static_cast<long long>(whole.size() - first);
-  } else if (point != std::string_view::npos) {
-    std::string_view fraction = mantissa.substr(point + 1);
-    std::size_t nonzero = fraction.find_first_not_of('0');
-    magnitude = -static_cast<long long>(nonzero == std::string_view::npos ? fraction.size() : nonzero);
-  }
-  if (e != std::string_view::npos) {
-    std::string_view exponent = digits.substr(e + 1);
-    bool negative = !exponent.empty() && exponent[0] == '-';
-    if (!exponent.empty() && (exponent[0] == '-' || exponent[0] == '+')) exponent.remove_prefix(1);
-    long long value = 0;
-    auto [ptr, ec] = std::from_chars(exponent.data(), exponent.data() + exponent.size(), value);
-    (void)ptr;
-    if (ec == std::errc::result_out_of_range) return !negative;
-    magnitude += negative ? -value : value;
-  }
-  return magnitude > 0;
-}
-
 }  // namespace
 
 std::optional<double> ParseDecimal(std::string_view text) {
@@ -166,7 +139,7 @@ std::optional<double> ParseDecimal(std::string_view text) {
   auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::general);
   if (ptr != end) return std::nullopt;
   if (ec == std::errc::result_out_of_range) {
-    value = Overflows(text) ? HUGE_VAL : 0.0;
+    value = DecimalOverflows(text) ? HUGE_VAL : 0.0;
   } else if (ec != std::errc()) {
     return std::nullopt;
   }

@@ -15,6 +15,8 @@ namespace korva::project {
 namespace {
 
 constexpr std::string_view kIncomplete = "This file either invalid or incomplete.";
+constexpr std::string_view kOutOfRange =
+    "The number is out of range (its magnitude exceeds 1.7E+308).";
 
 // Blanks and control characters are trimmed from the ends of a line.
 bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= ' '; }
@@ -125,6 +127,9 @@ std::int64_t TWordReader::WordsLeft() const {
 double TWordReader::ReadFloat() {
   std::optional<double> value = ParseNumber(ReadWord());
   if (!value) FailAt("A floating point number was expected but not found.");
+  // A number beyond the range of a double would be stored as infinity and written back
+  // as text no reader takes: it is refused here.
+  if (!std::isfinite(*value)) FailAt(kOutOfRange);
   return *value;
 }
 

@@ -1,5 +1,7 @@
 #include "list_reader.h"
 
+#include "decimal_magnitude.h"
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -79,33 +81,46 @@ std::string quoted(std::string_view tok) {
   return s;
 }
 
-}  // namespace
+enum class RealText { kNumber, kNotANumber, kTooLarge };
 
-bool parse_fortran_real(std::string_view tok, double& value) {
-  if (tok.empty() || tok.size() > 64) return false;
+RealText read_real(std::string_view tok, double& value) {
+  if (tok.empty()) return RealText::kNotANumber;
   std::string buf(tok);
   std::size_t i = 0;
   if (buf[0] == '+') buf.erase(0, 1);
   else if (buf[0] == '-') i = 1;
-  if (i >= buf.size()) return false;
+  if (i >= buf.size()) return RealText::kNotANumber;
   // Fortran also writes exponents with D or Q.
   bool digits = false;
   for (char& c : buf) {
     if (c == 'd' || c == 'D' || c == 'q' || c == 'Q') c = 'E';
     if (c >= '0' && c <= '9') digits = true;
   }
-  if (!digits) return false;
+  if (!digits) return RealText::kNotANumber;
   // Only digits, one point, and an exponent part are allowed ("inf" and "nan" are not).
   for (std::size_t k = i; k < buf.size(); ++k) {
     char c = buf[k];
     if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-'))
-      return false;
+      return RealText::kNotANumber;
   }
   double v = 0;
   auto [p, ec] = std::from_chars(buf.data(), buf.data() + buf.size(), v);
-  if (ec != std::errc() || p != buf.data() + buf.size() || !std::isfinite(v)) return false;
+  if (p != buf.data() + buf.size()) return RealText::kNotANumber;
+  if (ec == std::errc::result_out_of_range) {
+    // Too small for a double reads as zero, as the program reads it; too large is refused.
+    if (DecimalOverflows(std::string_view(buf).substr(i))) return RealText::kTooLarge;
+    v = i == 1 ? -0.0 : 0.0;
+  } else if (ec != std::errc() || !std::isfinite(v)) {
+    return RealText::kNotANumber;
+  }
   value = v;
-  return true;
+  return RealText::kNumber;
+}
+
+}  // namespace
+
+bool parse_fortran_real(std::string_view tok, double& value) {
+  return read_real(tok, value) == RealText::kNumber;
 }
 
 bool parse_fortran_int(std::string_view tok, int& value) {
@@ -146,15 +161,19 @@ void ListReader::read_items(It first, It last) {
       if (f.kind == Field::kSlash) return;
       for (long r = 0; r < f.repeat && item != last; ++r, ++item) {
         if (f.kind == Field::kNull) continue;
-        bool ok;
+        const char* problem = nullptr;
         if (item->kind == Item::kInt) {
-          ok = parse_fortran_int(f.text, *static_cast<int*>(item->target));
+          if (!parse_fortran_int(f.text, *static_cast<int*>(item->target)))
+            problem = " IS NOT AN INTEGER";
         } else {
-          ok = parse_fortran_real(f.text, *static_cast<double*>(item->target));
+          switch (read_real(f.text, *static_cast<double*>(item->target))) {
+            case RealText::kNumber: break;
+            case RealText::kNotANumber: problem = " IS NOT A NUMBER"; break;
+            case RealText::kTooLarge: problem = " IS TOO LARGE A NUMBER"; break;
+          }
         }
-        if (!ok) {
-          throw InputError("LINE " + std::to_string(line_no) + ": " + quoted(f.text) +
-                           " IS NOT " + (item->kind == Item::kInt ? "AN INTEGER" : "A NUMBER") +
+        if (problem) {
+          throw InputError("LINE " + std::to_string(line_no) + ": " + quoted(f.text) + problem +
                            "; EXPECTED " + item->what + ".");
         }
       }

@@ -132,6 +132,15 @@ void TestValueDialogs::validation_data() {
   QTest::newRow("trailing operator") << lo << hi << false << "2+" << "2+"
                                      << "Entry could not be evaluated:\ninvalid expression";
   QTest::newRow("division by zero") << lo << hi << false << "1/0" << "1/0" << "Floating point division by zero";
+  // Numbers beyond a double are an overflow like any other, however long their exponent.
+  const QString huge = QStringLiteral("10e00000000000000000000000000000000000000009223372036854775806");
+  QTest::newRow("beyond a double") << lo << hi << false << huge << huge << "Floating point overflow";
+  QTest::newRow("beyond a double, negative") << lo << hi << false << "-" + huge << "-" + huge
+                                             << "Floating point overflow";
+  QTest::newRow("below a double") << lo << hi << false << "10e-0000000000000000009223372036854775806"
+                                  << "0" << "";
+  QTest::newRow("integer beyond a double") << lo << hi << true << huge << huge
+                                           << "Floating point overflow";
 }
 
 void TestValueDialogs::validation() {

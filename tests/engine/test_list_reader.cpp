@@ -3,6 +3,8 @@
 
 #include "frame/list_reader.h"
 
+#include "common/number_texts.h"
+
 namespace korva {
 namespace {
 
@@ -62,6 +64,37 @@ TEST(ListReader, TitleIsCutAndPadded) {
   EXPECT_EQ(in.read_text(8, "TITLE"), "short   ");
 }
 
+// The engine reads every number text as the program does: too small is zero, too large
+// is refused with its own message, and long digit strings or exponents overflow nothing.
+TEST(ListReader, NumbersAtTheEdgesOfTheRange) {
+  for (const test_data::NumberText& c : test_data::EdgeNumberTexts()) {
+    SCOPED_TRACE(c.text.substr(0, 80));
+    ListReader in({"7 " + c.text});
+    double a = 0, b = -1;
+    std::string error;
+    try {
+      in.read({{&a, "A"}, {&b, "B"}});
+    } catch (const InputError& e) {
+      error = e.what();
+    }
+    const std::string quoted =
+        "\"" + c.text.substr(0, 40) + (c.text.size() > 40 ? "...\"" : "\"");
+    switch (c.kind) {
+      case test_data::NumberText::kValue:
+        EXPECT_EQ(error, "");
+        EXPECT_EQ(b, c.value);
+        EXPECT_EQ(std::signbit(b), std::signbit(c.value));
+        break;
+      case test_data::NumberText::kTooLarge:
+        EXPECT_EQ(error, "LINE 1: " + quoted + " IS TOO LARGE A NUMBER; EXPECTED B.");
+        break;
+      case test_data::NumberText::kNotANumber:
+        EXPECT_EQ(error, "LINE 1: " + quoted + " IS NOT A NUMBER; EXPECTED B.");
+        break;
+    }
+  }
+}
+
 TEST(ListReader, FailuresNameTheValueAndTheLine) {
   struct Bad {
     std::vector<std::string> lines;
@@ -74,7 +107,7 @@ TEST(ListReader, FailuresNameTheValueAndTheLine) {
       {{"1 99999999999"}, true, "IS NOT AN INTEGER"},
       {{"1 nan 3"}, false, "\"nan\" IS NOT A NUMBER"},
       {{"1 inf 3"}, false, "\"inf\" IS NOT A NUMBER"},
-      {{"1 1e999 3"}, false, "\"1e999\" IS NOT A NUMBER"},
+      {{"1 1e999 3"}, false, "\"1e999\" IS TOO LARGE A NUMBER; EXPECTED B"},
       {{"1 2"}, false, "THE PROJECT FILE ENDS AFTER LINE 1; EXPECTED C"},
       {{}, false, "ENDS AFTER LINE 0; EXPECTED A"},
   };

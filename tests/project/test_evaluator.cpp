@@ -1,5 +1,7 @@
 #include "evaluator.h"
 
+#include "common/number_texts.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -191,6 +193,32 @@ TEST(EvaluateExpression, ArithmeticWithoutARealResultIsAnError) {
   EXPECT_EQ(ErrorOf("sqrt(0-1)"), "math: Invalid floating point operation");
   EXPECT_EQ(ErrorOf("170!*1000!"), "math: Floating point overflow");
   EXPECT_EQ(ErrorOf("1E999"), "math: Floating point overflow");
+}
+
+// Numbers beyond a double read as infinity (an entry then overflows), numbers too small
+// as zero, and the reader's own arithmetic on long digit strings and exponents never
+// overflows.
+TEST(ParseDecimal, NumbersAtTheEdgesOfTheRange) {
+  for (const test_data::NumberText& c : test_data::EdgeNumberTexts()) {
+    SCOPED_TRACE(c.text.substr(0, 80));
+    const std::optional<double> parsed = ParseDecimal(c.text);
+    switch (c.kind) {
+      case test_data::NumberText::kValue:
+        ASSERT_TRUE(parsed);
+        EXPECT_EQ(*parsed, c.value);
+        EXPECT_EQ(EvaluateExpression(c.text), c.value);
+        break;
+      case test_data::NumberText::kTooLarge:
+        ASSERT_TRUE(parsed);
+        EXPECT_EQ(*parsed, c.value * HUGE_VAL);
+        EXPECT_EQ(ErrorOf(c.text), "math: Floating point overflow");
+        break;
+      case test_data::NumberText::kNotANumber:
+        EXPECT_FALSE(parsed);
+        EXPECT_EQ(ErrorOf(c.text).rfind("Entry could not be evaluated:\r", 0), 0u) << ErrorOf(c.text);
+        break;
+    }
+  }
 }
 
 TEST(EvaluateExpression, HostileEntriesDoNotExhaustTheStack) {

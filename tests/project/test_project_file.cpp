@@ -250,6 +250,12 @@ TEST(ProjectFile, ReadErrorsNameLineAndItemAndLeaveValidTables) {
        "Error on Line 4 Item 3\rA floating point number was expected but not found."},
       {"real for an integer", "t\r\n1 \r\n2 1 1 1 1 2.5 0 0 0 0 0\r\n",
        "Error on Line 3 Item 6\rAn integer was expected but not found."},
+      // Beyond a double: refused, not stored as infinity (nor, as once, read as zero).
+      {"real beyond a double",
+       "t\r\n1 \r\n2 1 1 1 1 2 0 0 0 0 0\r\n3 0 10e00000000000000000000000000000000000000009223372036854775806 0 0 0 0\r\n",
+       "Error on Line 4 Item 3\rThe number is out of range (its magnitude exceeds 1.7E+308)."},
+      {"integer beyond a double", "t\r\n1 \r\n2 1 1 1 1 1e99999999999999999999 0 0 0 0 0\r\n",
+       "Error on Line 3 Item 6\rAn integer was expected but not found."},
       // Counts are checked against the rest of the file before a table is sized by them.
       {"layer count beyond the file", "t\r\n1 \r\n2 1 1 1 1 2 0 0 0 0 0\r\n3 0 0 0 0 0 0\r\n2000000000 0 60 2 3\r\n",
        "Error on Line 5 Item 1\rThe number of soil layers is out of range."},

@@ -895,6 +895,18 @@ TEST(PlotReaderDamaged, EveryWordIsReadAsANumberAndNoCutCrashes) {
     TGraphCatalogue g;
     EXPECT_FALSE(ReadPlotDataText(text, project, g, false).ok) << "word " << k;
   }
+  // A number beyond a double, however long its exponent, stops the loading with its line.
+  for (std::size_t k : {std::size_t{3}, starts.size() / 2}) {
+    std::string text = f;
+    const std::size_t end = text.find_first_of(" \r\n", starts[k]);
+    text.replace(starts[k], end - starts[k],
+                 "10e00000000000000000000000000000000000000009223372036854775806");
+    TGraphCatalogue g;
+    const PlotReadResult r = ReadPlotDataText(text, project, g, false);
+    EXPECT_FALSE(r.ok) << "word " << k;
+    EXPECT_NE(r.reader_error.find("The number is out of range"), std::string::npos)
+        << r.reader_error;
+  }
   // Cut anywhere: never a crash, and always an error before the chart part is complete.
   const std::size_t chart_end = f.find("\n 10  ");
   for (std::size_t cut = 0; cut < f.size(); cut += 61) {
