@@ -71,6 +71,7 @@ void check_golden(const std::string& name) {
 
 TEST(Golden, ClayEnglishAsd) { check_golden("clay-en-asd"); }
 TEST(Golden, SandSiLrfd) { check_golden("sand-si-lrfd"); }
+TEST(Golden, EstimatedCoefficients) { check_golden("estimated-coefficients"); }
 
 // ---------------------------------------------------------------------------------------
 
