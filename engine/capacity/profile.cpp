@@ -154,7 +154,17 @@ SoilProfile estimate_profile(const ProjectInput& input, EstimationNotes& notes) 
   auto depth_of = [](const ProfileLayer& L, int e) { return e == 0 ? L.XTOP : L.XBOT; };
 
   // First pass: sand and clay parameters from the other parameters of the layer.
-  for (ProfileLayer& L : prof.layers) {
+  //
+  // A side coefficient estimated here (sand beta, clay and clay-shale alpha) is computed at
+  // the layer's top and bottom for the report's echo only. The layer still takes the second
+  // pass and is re-estimated at every depth step: beta = 1.5 - 0.135 sqrt(z) (times N/15 in
+  // loose sand) is curved in z, and so is N/15 where the blow count varies, so a straight
+  // line between the two end values would overstate side resistance inside a thick layer.
+  // Alpha keeps its interpolated value per step, but the second pass is where the warning
+  // on a clay too strong for the alpha method is written.
+  std::vector<bool> coef_estimated(prof.layers.size(), false);
+  for (std::size_t I = 0; I < prof.layers.size(); ++I) {
+    ProfileLayer& L = prof.layers[I];
     LayerInput& v = L.v;
     if (L.KSOIL == kSand) {
       if (v.ISIDE == 2 && v.COEF[0] < 1e-8 && v.COEF[1] < 1e-8) {
@@ -162,6 +172,7 @@ SoilProfile estimate_profile(const ProjectInput& input, EstimationNotes& notes) 
           v.COEF[e] = sand_beta(depth_of(L, e), v.BLOWS[e]);
           L.marks.COEF[e] = true;
         }
+        coef_estimated[I] = true;
       }
       if (v.BLOWS[0] > 0 || v.BLOWS[1] > 0) {
         for (int e = 0; e < 2; ++e) {
@@ -178,6 +189,7 @@ SoilProfile estimate_profile(const ProjectInput& input, EstimationNotes& notes) 
       if (v.COEF[0] <= 1e-8 && v.COEF[1] <= 1e-8) {
         for (int e = 0; e < 2; ++e) v.COEF[e] = clay_alpha(v.CU[e]);
         L.marks.COEF = {true, true};
+        coef_estimated[I] = true;
       }
       if (v.NC[0] <= 1e-8 && v.NC[1] <= 1e-8) {
         for (int e = 0; e < 2; ++e) v.NC[e] = clay_nc(depth_of(L, e), input.DSTART, L.KSOIL);
@@ -186,11 +198,13 @@ SoilProfile estimate_profile(const ProjectInput& input, EstimationNotes& notes) 
     }
   }
 
-  // Second pass: every layer still without a side coefficient gets one, and keeps
+  // Second pass: every layer whose side coefficient was estimated above or is still
+  // missing gets one (the same end values for the layers of the first pass), and keeps
   // re-estimating it at each depth step.
-  for (ProfileLayer& L : prof.layers) {
+  for (std::size_t I = 0; I < prof.layers.size(); ++I) {
+    ProfileLayer& L = prof.layers[I];
     LayerInput& v = L.v;
-    if (!(v.COEF[0] < 1e-5 && v.COEF[1] < 1e-5)) continue;
+    if (!coef_estimated[I] && !(v.COEF[0] < 1e-5 && v.COEF[1] < 1e-5)) continue;
     L.COEFEST = true;
     for (int e = 0; e < 2; ++e) {
       const double z = depth_of(L, e);

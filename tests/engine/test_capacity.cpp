@@ -1,6 +1,7 @@
 // Capacity analysis: estimation, effective stress, side and base resistance, passes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -309,10 +310,9 @@ TEST(CapacityRun, ExampleTableMatchesHandComputation) {
   EXPECT_NEAR(first.QS, 3.142 * 3 * 0.341, 1e-9);
   EXPECT_NEAR(first.VOLUME, 9 * 3.142 / 4 * 9 / 27, 1e-12);
 
-  // Sand step at 50 ft: beta = 0.76057 + (0.29254 - 0.76057)*20/50, gamma = 122,
-  // sigma_v from the stress points, below the water table (12 ft).
-  const double beta30 = 1.5 - 0.135 * std::sqrt(30.0), beta80 = 1.5 - 0.135 * std::sqrt(80.0);
-  const double beta = beta30 + (beta80 - beta30) * 20 / 50;
+  // Sand step at 50 ft: estimated beta, taken at the step's own depth (N there is 24.8, no
+  // loose-sand factor), gamma = 122, sigma_v from the stress points, below the water (12 ft).
+  const double beta = 1.5 - 0.135 * std::sqrt(50.0);
   // Effective stress at 50 ft: clay 1..30 (gamma 115 + k*5/30), sand 31..50 (120 + k*5/50);
   // points below 12 ft lose 62.4 each.
   double sigv = 0;
@@ -336,6 +336,121 @@ TEST(CapacityRun, ExampleTableMatchesHandComputation) {
   EXPECT_NEAR(last.QB, sq / sw, 1e-9);
   EXPECT_NEAR(last.QDN, last.QS / 2 + last.QB / 2.5, 1e-9);
   EXPECT_NEAR(last.QBD, last.QS + last.QB / 2.5, 1e-9);
+}
+
+// The bundled golden project with estimated coefficients: strong clay (CU 6000 lb/ft2,
+// alpha estimated) 0..20 ft, loose sand (N 8 to 12, gamma 115 to 118) 20..50 ft with the
+// water table at 30 ft, dense sand (N 30, gamma 122 to 125) 50..80 ft; a 3 ft shaft of 70 ft
+// without excluded zones, beta method with both betas left at 0.
+Analysis analyse_estimated_coefficients() {
+  std::ifstream f(std::string(KORVA_SOURCE_DIR) + "/tests/fixtures/golden/estimated-coefficients.kv8d");
+  std::stringstream s;
+  s << f.rdbuf();
+  return analyse(s.str());
+}
+
+// Effective vertical stress at a whole-foot depth of that profile, point by point: each foot
+// adds its unit weight (interpolated over the layer), less 62.4 below the water table.
+double hand_sigv(int z) {
+  double sigv = 0;
+  for (int d = 1; d <= z; ++d) {
+    double gamma = 125;                                   // clay
+    if (d > 20 && d <= 50) gamma = 115 + (d - 20) * 3.0 / 30;  // loose sand
+    if (d > 50) gamma = 122 + (d - 50) * 3.0 / 30;         // dense sand
+    sigv += d > 30 ? gamma - 62.4 : gamma;
+  }
+  return sigv;
+}
+
+// Unit side resistance (tons/ft2) of a sand step at whole-foot depth z by the beta method,
+// beta from the depth and the blow count at z itself.
+double hand_sand_fs(int z) {
+  const bool loose = z <= 50;
+  const double N = loose ? 8 + 4.0 * (z - 20) / 30 : 30;
+  const double gamma = loose ? 115 + 3.0 * (z - 20) / 30 : 122 + 3.0 * (z - 50) / 30;
+  double beta = 1.5 - 0.135 * std::sqrt(static_cast<double>(z));
+  if (N < 15) beta *= N / 15;
+  beta = std::clamp(beta, 0.25, 1.2);
+  const double sigm = hand_sigv(z) - 0.5 * (z > 30 ? gamma - 62.4 : gamma);
+  return std::min(beta * sigm / 2000, 2.1);
+}
+
+TEST(CapacityRun, EstimatedBetaIsTakenAtEveryDepthStep) {
+  Analysis a = analyse_estimated_coefficients();
+  ASSERT_EQ(a.status, 0);
+  ASSERT_EQ(a.c.passes.size(), 1u);
+  const PassResult& p = a.c.passes[0];
+
+  // Loose sand at 25 ft (above the water): sigma_v = 20*125 + 5*115 + 0.1*(1+...+5) = 3076.5,
+  // sigma_m = 3076.5 - 115.5/2 = 3018.75, N = 8 + 4*5/30, beta = (1.5 - 0.135*5)*N/15.
+  const double fs25 = (1.5 - 0.135 * 5) * (8 + 4.0 * 5 / 30) / 15 * 3018.75 / 2000;
+  EXPECT_NEAR(hand_sand_fs(25), fs25, 1e-12);
+  EXPECT_NEAR(stepFS(p, 25), fs25, 1e-9);
+  // The same step on the straight line between the echoed end values gives about 1 % less;
+  // the end values themselves are those of the formula at the layer's top and bottom.
+  const double beta_top = (1.5 - 0.135 * std::sqrt(20.0)) * 8 / 15;
+  const double beta_bottom = (1.5 - 0.135 * std::sqrt(50.0)) * 12 / 15;
+  EXPECT_GT(std::fabs(stepFS(p, 25) / ((beta_top + (beta_bottom - beta_top) * 5 / 30) * 3018.75 / 2000) - 1),
+            0.005);
+  // Loose sand at 40 ft (below the water): sigma_v = 2500 + 1155.5 + 541.5 = 4197,
+  // sigma_m = 4197 - (117 - 62.4)/2 = 4169.7, N = 8 + 4*20/30.
+  const double fs40 =
+      (1.5 - 0.135 * std::sqrt(40.0)) * (8 + 4.0 * 20 / 30) / 15 * 4169.7 / 2000;
+  EXPECT_NEAR(hand_sigv(40), 4197, 1e-9);
+  EXPECT_NEAR(stepFS(p, 40), fs40, 1e-9);
+  // Dense sand at 60 ft: sigma_v = 2500 + 1155.5 + 1093 + 601.5 = 5350, sigma_m = 5350 -
+  // (123 - 62.4)/2 = 5319.7, no loose-sand factor; and at 70 ft.
+  EXPECT_NEAR(hand_sigv(60), 5350, 1e-9);
+  EXPECT_NEAR(stepFS(p, 60), (1.5 - 0.135 * std::sqrt(60.0)) * 5319.7 / 2000, 1e-9);
+  EXPECT_NEAR(stepFS(p, 70), hand_sand_fs(70), 1e-9);
+  for (int z = 21; z <= 70; ++z) EXPECT_NEAR(stepFS(p, z), hand_sand_fs(z), 1e-9) << z;
+
+  // The row at the design length (70 ft): clay 1..20 ft at alpha 0.4 (FS = 0.4*6000/2000),
+  // then the sand steps, each over 3.142*3 ft of perimeter.
+  ASSERT_FALSE(p.table.rows.empty());
+  const TableRow& last = p.table.rows.back();
+  EXPECT_EQ(last.LENGTH, 70);
+  double qs = 20 * 3.142 * 3 * 1.2;
+  for (int z = 21; z <= 70; ++z) qs += 3.142 * 3 * hand_sand_fs(z);
+  EXPECT_NEAR(last.QS, qs, 1e-9);
+  EXPECT_NEAR(last.QDN, last.QS / 2 + last.QB / 2.5, 1e-9);
+}
+
+TEST(Estimation, EstimatedAlphaWarnsOnStrongClayAndKeepsItsNumbers) {
+  std::ifstream f(std::string(KORVA_SOURCE_DIR) + "/tests/fixtures/golden/estimated-coefficients.kv8d");
+  std::stringstream s;
+  s << f.rdbuf();
+  Streams out;
+  out[kConsole].close();
+  ListReader in(lines(s.str()));
+  const ProjectInput input = to_internal_units(read_project(in, out));
+  EstimationNotes notes;
+  const SoilProfile prof = estimate_profile(input, notes);
+  // x = 6000/2116.8 = 2.83 at the top and at the bottom: one warning for each end.
+  ASSERT_EQ(notes.report.size(), 2u);
+  EXPECT_NE(notes.report[0].find("THE SHEAR STRENGTH OF THIS MATERIAL MAY BE TOO HIGH"),
+            std::string::npos);
+  EXPECT_EQ(notes.report[0], notes.report[1]);
+  // Every estimated coefficient is re-estimated per step; the echoed end values and marks stay.
+  ASSERT_EQ(prof.layers.size(), 3u);
+  for (const ProfileLayer& L : prof.layers) {
+    EXPECT_TRUE(L.COEFEST);
+    EXPECT_TRUE(L.marks.COEF[0] && L.marks.COEF[1]);
+  }
+  EXPECT_DOUBLE_EQ(prof.layers[0].v.COEF[0], 0.4);
+  EXPECT_DOUBLE_EQ(prof.layers[0].v.COEF[1], 0.4);
+  EXPECT_NEAR(prof.layers[2].v.COEF[1], 1.5 - 0.135 * std::sqrt(80.0), 1e-12);
+  // The clay's steps keep alpha 0.4: FS = 0.4*6000/2000 = 1.2.
+  Analysis a = analyse_estimated_coefficients();
+  for (int z = 1; z <= 20; ++z) EXPECT_NEAR(stepFS(a.c.passes.at(0), z), 1.2, 1e-12) << z;
+
+  // An entered alpha takes no second pass: no warning.
+  std::string entered = s.str();
+  entered.replace(entered.find("0 0\n1 50"), 3, "0.4 0.4");
+  ListReader in2(lines(entered));
+  EstimationNotes none;
+  estimate_profile(to_internal_units(read_project(in2, out)), none);
+  EXPECT_TRUE(none.report.empty());
 }
 
 TEST(CapacityRun, DesignLoadControlAndNeedAnotherLayer) {
