@@ -129,7 +129,11 @@ for t in "${targets[@]}"; do
       >"$log" 2>&1 || status=$?
   else
     echo "== fuzz_$t: $seconds s from $seed_count seeds"
-    "$bin" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 -print_final_stats=1 \
+    # A whole engine run may analyse hundreds of shafts: under the sanitizers, and with other
+    # targets running beside it, that takes seconds without being a hang.
+    timeout=5
+    [ "$t" = engine ] && timeout=30
+    "$bin" -max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb=2048 -print_final_stats=1 \
       -artifact_prefix="$findings/" "$work" >"$log" 2>&1 || status=$?
   fi
 
