@@ -48,7 +48,9 @@ TDataEdit::TDataEdit(QWidget* parent) : QLineEdit(parent) {
   // label never shows up anywhere.
   auto* label = new QLabel;
   ownLabel_ = label;
-  setText(QStringLiteral("0"));
+  // Any change of the text (typing, a program's setText) leaves the value last shown.
+  connect(this, &QLineEdit::textChanged, this, [this] { showsValue_ = false; });
+  SetNumber(0);
   SetEditLabel(label);
 }
 
@@ -64,7 +66,18 @@ QWidget* TDataEdit::FormOf(QWidget* w) {
   return nullptr;
 }
 
-double TDataEdit::Number() const { return project::EvaluateExpression(text().toStdString()); }
+double TDataEdit::Number() const {
+  if (showsValue_) return shownValue_;
+  return project::EvaluateExpression(text().toStdString());
+}
+
+void TDataEdit::ShowValue(double v) {
+  const QString shown = FormatNumber(v);
+  // Hexadecimal shows the rounded value; that is the value the text stands for.
+  shownValue_ = hex_ ? std::nearbyint(v) : v;
+  setText(shown);
+  showsValue_ = true;
+}
 
 bool TDataEdit::TryNumber(double& v) const {
   try {
@@ -99,7 +112,7 @@ QString TDataEdit::FormatNumber(double v) const {
 void TDataEdit::SetNumber(double v) {
   if (v < minVal_) v = minVal_;
   if (!(v <= maxVal_)) v = maxVal_;  // NaN becomes the maximum too
-  setText(FormatNumber(v));
+  ShowValue(v);
 }
 
 void TDataEdit::SetMinVal(double v) {
@@ -131,7 +144,7 @@ void TDataEdit::SetHex(bool v) {
   double shown = 0;
   const bool valid = ShownNumber(shown);
   hex_ = v;
-  if (valid) setText(FormatNumber(shown));
+  if (valid) ShowValue(shown);
 }
 
 void TDataEdit::SetCaption(const QString& caption) {
@@ -204,7 +217,7 @@ void TDataEdit::Validate() {
       SetNumber(maxVal_);
       message = QStringLiteral("Entry must be less than or equal to ") + FormatNumber(maxVal_);
     } else {
-      setText(FormatNumber(v));
+      ShowValue(v);
       ok_ = true;
     }
   } catch (const project::EAssignError& e) {

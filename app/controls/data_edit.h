@@ -34,7 +34,9 @@ class TDataEdit : public QLineEdit {
   static std::function<void(QWidget* field, const QString& message)> DefaultInformation;
 
   // Reading evaluates the current text; throws project::EAssignError for an invalid entry
-  // and project::EMathError for arithmetic without a real result. No range check.
+  // and project::EMathError for arithmetic without a real result. No range check. Until the
+  // text is changed after a value was shown (SetNumber, a validation), that value is
+  // returned in full: the 8 digits on screen never replace the digits behind them.
   double Number() const;
   // Clamps `v` to [MinVal, MaxVal] and shows it (8 significant digits, or hexadecimal).
   void SetNumber(double v);
@@ -110,6 +112,8 @@ class TDataEdit : public QLineEdit {
   void UpdateLabel();
   // The number currently shown, when the text evaluates.
   bool ShownNumber(double& v) const;
+  // Shows `v` and remembers it as the value behind the text.
+  void ShowValue(double v);
 
   double minVal_ = kDefaultMinVal;
   double maxVal_ = kDefaultMaxVal;
@@ -120,6 +124,9 @@ class TDataEdit : public QLineEdit {
   int units_ = 1;
   bool ok_ = false;
   bool validating_ = false;
+  // The value behind the text while `showsValue_` (the text not changed since it was shown).
+  double shownValue_ = 0;
+  bool showsValue_ = false;
   QPointer<QLabel> label_;
   QPointer<QLabel> ownLabel_;  // the label this field created
 };

@@ -1137,6 +1137,12 @@ void TTableForm::MoveNext() {
     CommitCell();  // no column takes text: only commit
     return;
   }
+  if (cur.isValid() && r == cur.row() && c == cur.column()) {
+    // The only text cell: there is no move that would commit it, so commit here; an entry
+    // error keeps the typed text in the open editor.
+    if (CommitCell() && Alive() && grid_->isVisible() && !grid_->Editing()) grid_->edit(cur);
+    return;
+  }
   grid_->setCurrentCell(r, c);
 }
 

@@ -1,6 +1,7 @@
 #include "data_dialog.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -33,6 +34,23 @@ QMdiSubWindow* TDataDialog::ShowChild(TDataDialog* dialog) {
   sub->show();
   mdi->setActiveSubWindow(sub);
   return sub;
+}
+
+void TDataDialog::CloseLikeCloseBox() {
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+    sub->close();
+  } else {
+    close();
+  }
+}
+
+void TDataDialog::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+    e->accept();
+    CloseLikeCloseBox();
+    return;
+  }
+  QWidget::keyPressEvent(e);
 }
 
 void TDataDialog::closeEvent(QCloseEvent* e) {

@@ -44,8 +44,14 @@ class TDataDialog : public QWidget {
   // activation rules. The dialog deletes itself when closed.
   static QMdiSubWindow* ShowChild(TDataDialog* dialog);
 
+  // Closes the dialog as its close box does: a child window closes with its frame; the
+  // close handlers store the values (or keep the dialog open for an invalid entry).
+  void CloseLikeCloseBox();
+
  protected:
   void closeEvent(QCloseEvent* e) override;
+  // Escape closes the dialog like its close box.
+  void keyPressEvent(QKeyEvent* e) override;
   DialogHost& host_;
   project::Project& project() { return *host_.project; }
 };

@@ -2,8 +2,10 @@
 
 #include <QAbstractItemDelegate>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,10 +14,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSortFilterProxyModel>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "evaluator.h"
 #include "table_form.h"
@@ -46,10 +50,64 @@ QLabel* Note(const QStringList& lines, QWidget* parent) {
 // ---------------------------------------------------------------------------------------
 // TDlgOptions
 
+namespace {
+
+const QString kProgramsFilter = QStringLiteral("Programs (*)");
+const QString kAllFilesFilter = QStringLiteral("All Files (*)");
+
+// Programs carry no extension here: the "Programs" filter shows folders and the files the
+// user may execute.
+class TProgramsOnly : public QSortFilterProxyModel {
+ public:
+  using QSortFilterProxyModel::QSortFilterProxyModel;
+  void SetProgramsOnly(bool on) {
+    if (on == on_) return;
+    on_ = on;
+    invalidateFilter();
+  }
+
+ protected:
+  bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+    if (!on_) return true;
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (!files) return true;
+    const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+    return info.isDir() || info.isExecutable();
+  }
+
+ private:
+  bool on_ = true;
+};
+
+}  // namespace
+
+QFileDialog* TDlgOptions::NewEditorFileDialog(QWidget* parent, const QString& preset) {
+  auto* dlg = new QFileDialog(parent, QStringLiteral("Text Editor"));
+  dlg->setOption(QFileDialog::DontUseNativeDialog);  // the filter is a model of our own
+  dlg->setFileMode(QFileDialog::ExistingFile);
+  auto* proxy = new TProgramsOnly(dlg);
+  dlg->setProxyModel(proxy);
+  dlg->setNameFilters({kProgramsFilter, kAllFilesFilter});
+  QObject::connect(dlg, &QFileDialog::filterSelected, proxy,
+                   [proxy](const QString& filter) { proxy->SetProgramsOnly(filter == kProgramsFilter); });
+  // The filter box also changes without that signal (selectNameFilter).
+  if (auto* box = dlg->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+    QObject::connect(box, &QComboBox::currentTextChanged, proxy,
+                     [proxy](const QString& filter) { proxy->SetProgramsOnly(filter == kProgramsFilter); });
+  }
+  dlg->selectNameFilter(kProgramsFilter);
+  if (!preset.isEmpty()) {
+    const QFileInfo info(preset);
+    if (info.isAbsolute() && info.dir().exists()) dlg->setDirectory(info.dir());
+    dlg->selectFile(info.fileName());
+  }
+  return dlg;
+}
+
 std::function<QString(QWidget*, const QString&)> TDlgOptions::ChooseEditorFile =
     [](QWidget* parent, const QString& preset) {
-      return QFileDialog::getOpenFileName(parent, QStringLiteral("Text Editor"), preset,
-                                          QStringLiteral("Programs (*.exe *.com);;All Files (*)"));
+      std::unique_ptr<QFileDialog> dlg(NewEditorFileDialog(parent, preset));
+      return dlg->exec() == QDialog::Accepted ? dlg->selectedFiles().value(0) : QString();
     };
 
 void TDlgOptions::EditTZDepths(project::TGridTable& table, QWidget* parent) {

@@ -13,6 +13,7 @@
 #include "value_dialogs.h"
 
 class QCheckBox;
+class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -44,6 +45,9 @@ class TDlgOptions : public TFieldDialog {
   // Picks the editor program ("&Browse..."); returns the chosen file, empty when cancelled.
   // Replaceable for tests.
   static std::function<QString(QWidget* parent, const QString& preset)> ChooseEditorFile;
+  // The file dialog ChooseEditorFile runs by default: the filters "Programs" (folders and
+  // executable files) and "All Files", preset with `preset`; the caller owns it.
+  static QFileDialog* NewEditorFileDialog(QWidget* parent, const QString& preset);
   // Shows the depth table of the generated t-z curves in the grid table's modal window
   // ("Edit Depths").
   static void EditTZDepths(project::TGridTable& table, QWidget* parent);

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "grid_table.h"
+#include "program_data.h"
 #include "table_form.h"
 
 using korva::controls::TTableForm;
@@ -190,6 +191,38 @@ class TestTableForm : public QObject {
       QCOMPARE(f->Grid()->currentColumn(), col);
     }
     QVERIFY(t->Changed());
+  }
+
+  // Enter on the only cell of a table (the depth list starts with one depth) has nowhere to
+  // move, yet the entry is checked as in a longer table.
+  void enterChecksTheOnlyCell_data() {
+    QTest::addColumn<int>("rows");
+    QTest::newRow("one depth") << 1;
+    QTest::newRow("three depths") << 3;
+  }
+  void enterChecksTheOnlyCell() {
+    QFETCH(int, rows);
+    korva::project::Project project;
+    TGridTable& depths = project.tables.TblTZDepth;
+    depths.SetRowCount(rows);
+    depths.SetFloatValue(0, rows - 1, 12);
+    TTableForm* f = Open(depths);
+    QVERIFY(f);
+    QVERIFY(TypeInto(*f, rows - 1, 0, ""));
+    PressEnter(*f);
+    QCOMPARE(g_messages, QStringList{"Entry cannot be blank."});
+    QCOMPARE(depths.GetFloatValue(0, rows - 1), 12.0);
+    QCOMPARE(f->Grid()->currentRow(), rows - 1);
+    QVERIFY(!TTableForm::Updater(depths));  // closing is refused as well
+
+    g_messages.clear();
+    QVERIFY(TypeInto(*f, rows - 1, 0, "2*7"));
+    PressEnter(*f);
+    QVERIFY(g_messages.isEmpty());
+    QCOMPARE(depths.GetFloatValue(0, rows - 1), 14.0);
+    QCOMPARE(f->Grid()->item(rows - 1, 0)->text(), QString("14"));
+    QVERIFY(TTableForm::Updater(depths));
+    QTRY_VERIFY(!TTableForm::Find(depths));
   }
 
   void invalidCellBlocksLeavingUntilCorrected() {

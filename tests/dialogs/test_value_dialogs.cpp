@@ -3,6 +3,9 @@
 // host's `information` hook.
 #include <QCheckBox>
 #include <QDialog>
+#include <QFileDialog>
+#include <QListView>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -88,9 +91,12 @@ class TestValueDialogs : public QObject {
   void titleSetsChangedOnlyWhenDifferent();
   void shaftPropertiesLimitsAndUnits();
   void invalidActiveFieldKeepsDialogOpen();
+  void unitRoundTripKeepsFullValues();
+  void escapeClosesLikeTheCloseBox();
 
   // Options and length variation
   void controlOptions();
+  void browseOffersProgramsAndAllFiles();
   void multipleShaftLengths();
   void designChartPoints();
   void badSettlementKeepsDialogOpen();
@@ -453,6 +459,66 @@ void TestValueDialogs::shaftPropertiesLimitsAndUnits() {
   QVERIFY(shaft->MaxDiameterNote()->isHidden());
 }
 
+// A unit switch stores the open dialog's fields, converts and shows the converted values
+// with 8 digits; storing them again must not put the rounded text in place of the value.
+void TestValueDialogs::unitRoundTripKeepsFullValues() {
+  Env env;
+  auto& d = env.project.data;
+  d.DSTART = 2.5;
+  d.EPILE = 3600000;
+  d.TOPLENG = 1.0 / 3.0;
+  TfrmShaftpeneta* shaft = TfrmShaftpeneta::Open(env.host);
+  for (int units : {2, 1, 2, 1}) {
+    QVERIFY(shaft->StoreToModel());
+    d.SetUnits(units, env.project.tables);
+    shaft->LoadFromModel();
+  }
+  QVERIFY(shaft->StoreToModel());
+  QCOMPARE(shaft->Modulus()->text(), QString("3600000"));
+  QVERIFY2(std::fabs(d.EPILE - 3600000) < 1e-6, qPrintable(QString::number(d.EPILE, 'g', 17)));
+  QVERIFY(std::fabs(d.DSTART - 2.5) < 1e-12);
+  QVERIFY(std::fabs(d.TOPLENG - 1.0 / 3.0) < 1e-12);
+
+  // What the user types is taken as typed, even when it reads like the text shown before.
+  Type(shaft->Modulus(), "3600000.4");
+  QVERIFY(shaft->Modulus()->CloseQuery());
+  QVERIFY(shaft->StoreToModel());
+  QCOMPARE(d.EPILE, 3600000.4);
+  Type(shaft->TopLength(), "0.33333333");
+  QVERIFY(shaft->StoreToModel());
+  QCOMPARE(d.TOPLENG, 0.33333333);
+}
+
+// Escape does what the close box does: the values are stored and the dialog goes, unless
+// the active entry is invalid. The same for a child window and a top-level window.
+void TestValueDialogs::escapeClosesLikeTheCloseBox() {
+  Env env;
+  auto& d = env.project.data;
+  TfrmWaterDepth* water = TfrmWaterDepth::Open(env.host);
+  Type(water->Depth(), "abc");
+  QTest::keyClick(water->Depth(), Qt::Key_Escape);
+  QCOMPARE(env.messages, QStringList{"Entry could not be evaluated:\ninvalid character(s) in expression"});
+  QVERIFY(TfrmWaterDepth::Instance());
+  QCoreApplication::processEvents();
+  Type(water->Depth(), "7");
+  QTest::keyClick(water->Depth(), Qt::Key_Escape);
+  FlushDeletes();
+  QVERIFY(!TfrmWaterDepth::Instance());
+  QCOMPARE(d.WTD, 7.0);
+  QVERIFY(env.mdi->subWindowList().isEmpty());
+
+  d.METHOD = 2;
+  TfrmVaryLength* vary = TfrmVaryLength::Open(env.host);
+  QVERIFY(QTest::qWaitForWindowActive(vary));
+  vary->Evaluate()->setChecked(true);
+  Type(vary->MaxLength(), "80");
+  QTest::keyClick(vary->MaxLength(), Qt::Key_Escape);
+  FlushDeletes();
+  QVERIFY(!TfrmVaryLength::Instance());
+  QCOMPARE(d.PD, 80.0);
+  QCOMPARE(d.IPENT, 1);
+}
+
 void TestValueDialogs::invalidActiveFieldKeepsDialogOpen() {
   Env env;
   env.project.data.WTD = 5;
@@ -533,6 +599,42 @@ void TestValueDialogs::controlOptions() {
   QCOMPARE(d.PINC, 2.5);
   QCOMPARE(editor, QString("/opt/kate"));
   QCOMPARE(env.changedCalls, 0);
+}
+
+// The editor's file dialog: "Programs" lists folders and executable files (programs have no
+// extension here), "All Files" everything.
+void TestValueDialogs::browseOffersProgramsAndAllFiles() {
+  QTemporaryDir dir;
+  QFile program(dir.filePath("myeditor"));
+  QVERIFY(program.open(QIODevice::WriteOnly));
+  program.write("#!/bin/sh\n");
+  program.close();
+  program.setPermissions(program.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+  QFile text(dir.filePath("notes.txt"));
+  QVERIFY(text.open(QIODevice::WriteOnly));
+  text.close();
+  QDir(dir.path()).mkdir("tools");
+
+  std::unique_ptr<QFileDialog> dlg(TDlgOptions::NewEditorFileDialog(nullptr, dir.filePath("myeditor")));
+  QCOMPARE(dlg->nameFilters(), QStringList({"Programs (*)", "All Files (*)"}));
+  QCOMPARE(dlg->selectedNameFilter(), QString("Programs (*)"));
+  QCOMPARE(dlg->fileMode(), QFileDialog::ExistingFile);
+  dlg->show();
+  auto* list = dlg->findChild<QListView*>("listView");
+  QVERIFY(list);
+  auto shown = [&] {
+    QStringList names;
+    const QModelIndex root = list->rootIndex();
+    for (int r = 0; r < list->model()->rowCount(root); ++r)
+      names << list->model()->index(r, 0, root).data().toString();
+    names.sort();
+    return names;
+  };
+  QTRY_COMPARE(shown(), QStringList({"myeditor", "tools"}));
+  dlg->selectNameFilter("All Files (*)");
+  QTRY_COMPARE(shown(), QStringList({"myeditor", "notes.txt", "tools"}));
+  dlg->selectNameFilter("Programs (*)");
+  QTRY_COMPARE(shown(), QStringList({"myeditor", "tools"}));
 }
 
 void TestValueDialogs::multipleShaftLengths() {
