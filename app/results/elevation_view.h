@@ -12,6 +12,11 @@
 // tells whether one exists.
 #pragma once
 
+#include <QColor>
+#include <QFont>
+#include <QLine>
+#include <QPolygon>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -23,6 +28,7 @@
 
 class QLabel;
 class QMdiArea;
+class QPaintDevice;
 class QPainter;
 class QPrinter;
 class QPushButton;
@@ -56,7 +62,7 @@ struct TSideGeometry {
   bool HasBell = false;
   double BellStart = 0.0;  // y of the bell's upper edge (stem width)
   double BellEnd = 0.0;    // y of the bell's lower edge (RATIO times the stem width)
-  // Extent of the drawing: the quadrilaterals, and at least the last layer's bottom depth.
+  // Extent of the drawing: the quadrilaterals, and down to at least the last layer's bottom.
   double DLeft = 0.0;
   double DRight = 0.0;
   double DTop = 0.0;
@@ -86,12 +92,80 @@ struct TSideExtent {
 };
 TSideExtent FitSideExtent(const TSideGeometry& g, int width, int height);
 
-// The layer's label on the screen and on the page ("depth= 0 - 12.5; Sand"). On the screen
-// the rock types are labelled with their name alone. Empty for unknown codes.
+// The layer's label on the screen and on the page ("depth= 0 - 12.5; Sand"): its depths and
+// the soil name. On the page the weak rock is named "Soft Rock". Empty for unknown codes.
 QString SideLayerLabel(const TSideLayer& layer, bool page);
-// Whether the screen label of `code` sits one text height below the layer top (codes with
-// depths) rather than at the layer top.
+// Whether the label of `code` is one of the soils (sand, clay, gravelly sand, gravel) rather
+// than a rock.
 bool SideLabelBelowTop(int code);
+
+// What the picture shows beside the geometry, taken from the project.
+struct TSideOptions {
+  bool Page = false;          // a printed page: page header, page labels, white page
+  bool UseElevation = false;  // the vertical axis reads elevation instead of depth
+  double ValElevation = 0.0;  // elevation of the ground surface (the top of the shaft)
+  double WaterDepth = 0.0;    // WTD; no water line when it is not a finite depth >= 0
+  bool SI = false;            // m instead of ft
+  QString Title;              // project title, on the page header
+};
+TSideOptions SideOptions(const project::Project& project, bool page);
+
+// A line of text and the rectangle it is drawn in (device pixels).
+struct TSideText {
+  QString Text;
+  QRect Rect;
+};
+
+// One tick of the vertical axis: the depth it marks, its row and its label.
+struct TSideTick {
+  double Depth = 0.0;
+  double Value = 0.0;  // depth, or elevation with UseElevation
+  int Row = 0;
+  TSideText Label;
+};
+
+// One soil layer as laid out: its band across the drawing and its label (one line, or two
+// lines "depth= ..;" and the name when one line does not fit beside the shaft).
+struct TSideBand {
+  QRect Band;
+  QColor Color;
+  std::vector<TSideText> Label;
+};
+
+// The laid-out picture in device pixels: the same for the window and for the printed page,
+// only the target rectangle and the font differ.
+struct TSidePicture {
+  QRect Area;  // the whole target, filled white
+  QRect Plot;  // the framed drawing: soil bands, ground, water, shaft
+  TSideExtent Extent;
+  QFont Font;
+  QFont TitleFont;
+  int TextHeight = 0;
+  int Line = 1;  // basic pen width
+  std::vector<TSideText> Header;  // page only: "Soil-Pile Profile" and the project title
+  std::vector<TSideBand> Bands;
+  std::vector<TSideTick> Ticks;
+  TSideText AxisTitle;  // "Depth (ft)", drawn upright along the axis
+  int GroundRow = 0;
+  std::vector<QLine> Hatch;  // the strokes below the ground line
+  bool HasWater = false;
+  int WaterRow = 0;
+  TSideText WaterLabel;
+  std::vector<QPolygon> Shaft;
+  int ShaftLeft = 0;  // pixel columns of the widest part of the shaft
+  int ShaftRight = 0;
+
+  bool Empty() const { return Plot.isEmpty() || Extent.NoDraw; }
+  QPoint ToPixel(double x, double y) const;
+  // Every text of the picture (header, axis, labels, water), for checks.
+  std::vector<TSideText> Texts() const;
+};
+
+// Lays out the picture of `g` in `area` with `font` measured on `device`.
+TSidePicture LayoutSidePicture(const TSideGeometry& g, const TSideOptions& o, const QRect& area,
+                               const QFont& font, QPaintDevice* device);
+// Paints a laid-out picture.
+void PaintSidePicture(QPainter& p, const TSidePicture& picture);
 
 class TDlgSideView : public QWidget {
   Q_OBJECT
@@ -119,7 +193,8 @@ class TDlgSideView : public QWidget {
   // until it is closed; a client area without size only until the next resize.
   bool NoDraw() const { return blank_ || extent_.NoDraw; }
 
-  // Window pixel of a model point, and the depth (y - 2D) at a window row.
+  // Window pixel of a model point, and the depth (y - 2D) at a window row, both in the
+  // drawing below the controls.
   QPoint ToPixel(double x, double y) const;
   double DepthAtRow(int row) const;
 
@@ -130,7 +205,15 @@ class TDlgSideView : public QWidget {
   // message when nothing could be printed.
   bool PrintOn(QPrinter& printer);
 
+  // Draws the printed page into `page` of the painter's device and returns its layout.
+  TSidePicture DrawPage(QPainter& p, const QRect& page);
+
+  // The picture as laid out in the window, and the area below the controls it fills.
+  const TSidePicture& Picture() const { return picture_; }
+  QRect PictureArea() const;
+
   QPushButton* PrintButton() const { return printButton_; }
+  QLabel* Caption() const { return caption_; }
   // The default client area, 632 x 422.
   QSize sizeHint() const override;
 
@@ -147,11 +230,12 @@ class TDlgSideView : public QWidget {
   bool event(QEvent* e) override;
 
  private:
-  void DrawPage(QPainter& p, int pageWidth, int pageHeight);
+  void PlaceControls();
 
   project::Project& project_;
   TSideGeometry geometry_;
   TSideExtent extent_;
+  TSidePicture picture_;
   bool blank_ = false;  // a degenerate extent was met
   QLabel* caption_ = nullptr;
   QPushButton* printButton_ = nullptr;

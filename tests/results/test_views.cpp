@@ -2,11 +2,15 @@
 // to PDF) and the combined plots (diagram geometry, size factor steps, the dialog).
 #include <QCheckBox>
 #include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPrinter>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -97,8 +101,8 @@ class ViewsTest : public QObject {
       double left, right, bottom;
     };
     const Case cases[] = {
-        // The last layer deeper than the shaft tip + 2D: the extent takes its depth.
-        {"bell, deep layer", 45, 20, 30, 2, -3, 3, 30},
+        // The last layer deeper than the shaft tip: the extent reaches its lower boundary.
+        {"bell, deep layer", 45, 20, 30, 2, -3, 3, 36},
         // The shaft tip (PD + 2D) below the last layer.
         {"straight, deep shaft", 0, 20, 15, 1, -1.5, 1.5, 26},
         // PD 0 takes the last layer's depth.
@@ -118,14 +122,14 @@ class ViewsTest : public QObject {
   }
 
   void fitScale() {
-    auto p = MakeProject(3, 2, 45, 20, {{1, 10}, {2, 30}});  // extent 6 wide, 30 high
+    auto p = MakeProject(3, 2, 45, 20, {{1, 10}, {2, 30}});  // extent 6 wide, 36 high
     const TSideGeometry g = BuildSideGeometry(*p);
     // Wide window: the horizontal range widens about the axis.
     TSideExtent e = FitSideExtent(g, 632, 422);
     QVERIFY(!e.NoDraw);
-    QVERIFY(Near(e.Scale, (632.0 / 422) / 0.2));
+    QVERIFY(Near(e.Scale, (632.0 / 422) / (6.0 / 36)));
     QVERIFY(Near(e.Left, -3 * e.Scale) && Near(e.Right, 3 * e.Scale));
-    QVERIFY(Near(e.Top, 0) && Near(e.Bottom, 30));
+    QVERIFY(Near(e.Top, 0) && Near(e.Bottom, 36));
     QVERIFY(EqualScales(e, 632, 422));
     // Tall narrow window: the vertical range widens instead.
     e = FitSideExtent(g, 50, 400);
@@ -167,6 +171,7 @@ class ViewsTest : public QObject {
     // A client area without height blanks the window only until it has a size again.
     auto ok = MakeProject(3, 1, 0, 20, {{1, 30}});
     TDlgSideView sized(*ok);
+    sized.setMinimumSize(0, 0);
     sized.resize(632, 0);
     sized.Layout();
     QVERIFY(sized.NoDraw());
@@ -194,9 +199,9 @@ class ViewsTest : public QObject {
     };
     const Case cases[] = {
         {1, false, "depth= 0 - 12.5; Sand"},      {2, true, "depth= 0 - 12.5; Clay"},
-        {3, false, "Shale"},                      {3, true, "depth= 0 - 12.5; Shale"},
-        {6, false, "Weak Rock"},                  {6, true, "depth= 0 - 12.5; Soft Rock"},
-        {7, false, "Strong Rock"},                {8, false, "depth= 0 - 12.5; Gravelly Sand"},
+        {3, false, "depth= 0 - 12.5; Shale"},     {3, true, "depth= 0 - 12.5; Shale"},
+        {6, false, "depth= 0 - 12.5; Weak Rock"}, {6, true, "depth= 0 - 12.5; Soft Rock"},
+        {7, false, "depth= 0 - 12.5; Strong Rock"}, {8, false, "depth= 0 - 12.5; Gravelly Sand"},
         {9, true, "depth= 0 - 12.5; Gravel"},     {0, false, ""},
         {12, true, ""},
     };
@@ -263,6 +268,163 @@ class ViewsTest : public QObject {
     QVERIFY(!blank.PrintOn(printer));
     QVERIFY(!message.isEmpty());
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("blank.pdf"))));
+  }
+
+  void axisFollowsTheDrawing() {
+    // Depths from the ground to the bottom of the drawing; with elevations, the elevations of
+    // the same range (not from 0), and the water line at its depth.
+    struct Case {
+      const char* name;
+      int useElevation;
+      double valElevation, wtd;
+      const char* title;
+    };
+    const Case cases[] = {
+        {"depth", 0, 0, 15, "Depth (ft)"},
+        {"elevation", 1, 250, 15, "Elevation (ft)"},
+        {"negative elevation", 1, -42.5, 0, "Elevation (ft)"},
+    };
+    for (const Case& c : cases) {
+      auto p = MakeProject(3, 2, 45, 60, {{2, 30}, {1, 80}});
+      p->data.UseElevation = c.useElevation;
+      p->data.ValElevation = c.valElevation;
+      p->data.WTD = c.wtd;
+      TDlgSideView view(*p);
+      const TSidePicture& pic = view.Picture();
+      QVERIFY2(!pic.Empty(), c.name);
+      QCOMPARE(pic.AxisTitle.Text, QString::fromUtf8(c.title));
+      QVERIFY2(pic.Ticks.size() >= 3, c.name);
+      const double top = c.useElevation ? c.valElevation : 0.0;  // at the ground
+      const double bottom = c.useElevation ? c.valElevation - 80 : 80.0;
+      const double lo = std::min(top, bottom), hi = std::max(top, bottom);
+      double seenLo = hi, seenHi = lo;
+      int lastRow = -1;
+      for (const TSideTick& t : pic.Ticks) {
+        QVERIFY2(t.Value >= lo - 1e-9 && t.Value <= hi + 1e-9, c.name);
+        QVERIFY2(Near(t.Depth, c.useElevation ? c.valElevation - t.Value : t.Value), c.name);
+        QVERIFY2(t.Row > lastRow && t.Row >= pic.Plot.top() && t.Row <= pic.Plot.bottom(), c.name);
+        QCOMPARE(t.Row, view.ToPixel(0, t.Depth + 6).y());
+        lastRow = t.Row;
+        seenLo = std::min(seenLo, t.Value);
+        seenHi = std::max(seenHi, t.Value);
+      }
+      QVERIFY2(seenHi - seenLo >= 0.75 * (hi - lo), c.name);
+      QVERIFY2(pic.HasWater && pic.WaterRow == view.ToPixel(0, c.wtd + 6).y(), c.name);
+      QVERIFY2(pic.WaterLabel.Text.contains(QStringLiteral("Water Table")), c.name);
+    }
+    // No water line below the drawing or for a value that is no depth.
+    for (double wtd : {200.0, -1.0, double(NAN)}) {
+      auto p = MakeProject(3, 1, 0, 60, {{2, 30}, {1, 80}});
+      p->data.WTD = wtd;
+      TDlgSideView view(*p);
+      QVERIFY(!view.Picture().HasWater);
+    }
+  }
+
+  void controlsAndLabelsStayClear() {
+    // Every layer named with its depths beside the shaft, clear of the controls and of one
+    // another, in a default, a narrow and a large window; a short one shows what fits.
+    auto p = MakeProject(3, 2, 30, 60, {{2, 12}, {8, 25}, {1, 40}, {6, 55}, {4, 70}});
+    TDlgSideView view(*p);
+    const QSize sizes[] = {{632, 422}, {260, 420}, {240, 180}, {1200, 800}};
+    for (const QSize& size : sizes) {
+      const QString at = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+      view.resize(size);
+      view.Layout();
+      const QRect area = view.PictureArea();
+      const TSidePicture& pic = view.Picture();
+      QVERIFY2(!pic.Empty(), qPrintable(at));
+      for (QWidget* w : {static_cast<QWidget*>(view.Caption()), static_cast<QWidget*>(view.PrintButton())}) {
+        QVERIFY2(view.rect().contains(w->geometry()), qPrintable(at));
+        QVERIFY2(!w->geometry().intersects(area), qPrintable(at));
+      }
+      QVERIFY(!view.Caption()->geometry().intersects(view.PrintButton()->geometry()));
+      QCOMPARE(pic.Bands.size(), std::size_t(5));
+      std::vector<QRect> labels;
+      for (std::size_t i = 0; i < pic.Bands.size(); ++i) {
+        const TSideBand& b = pic.Bands[i];
+        QString text;
+        for (const TSideText& t : b.Label) {
+          text += t.Text + QLatin1Char(' ');
+          labels.push_back(t.Rect);
+          // Beside the shaft, inside the drawing.
+          QVERIFY2(t.Rect.right() < pic.ShaftLeft || t.Rect.left() > pic.ShaftRight, qPrintable(at));
+          QVERIFY2(pic.Plot.contains(t.Rect), qPrintable(at));
+          QVERIFY2(QFontMetrics(pic.Font).horizontalAdvance(t.Text) <= t.Rect.width(), qPrintable(at));
+        }
+        const TSideLayer& layer = view.Geometry().Layers[i];
+        if (size.height() < 400) {
+          // A short window leaves out the labels with no room left below the others.
+        } else if (size.width() >= 632) {
+          QCOMPARE(text.trimmed(), SideLayerLabel(layer, false));
+        } else {
+          QVERIFY2(text.contains(QStringLiteral("depth= %1 - %2").arg(layer.DepthTop).arg(layer.DepthBottom)),
+                   qPrintable(at + QStringLiteral(": ") + text));
+        }
+      }
+      for (std::size_t i = 0; i < labels.size(); ++i)
+        for (std::size_t j = i + 1; j < labels.size(); ++j)
+          QVERIFY2(!labels[i].intersects(labels[j]), qPrintable(at));
+      for (const TSideText& t : pic.Texts()) QVERIFY2(area.contains(t.Rect), qPrintable(at + t.Text));
+      view.grab();  // paints without trouble
+    }
+  }
+
+  void printedPageIsCleanAndToScale() {
+    auto p = MakeProject(3, 2, 45, 60, {{2, 30}, {1, 80}});
+    p->data.WTD = 15;
+    p->data.Title = "Example 1";
+    TDlgSideView view(*p);
+    // An A4 landscape page at 96 dpi, first painted red to see what the page covers.
+    QImage img(1123, 794, QImage::Format_RGB32);
+    img.setDotsPerMeterX(3780);
+    img.setDotsPerMeterY(3780);
+    img.fill(Qt::red);
+    TSidePicture pic;
+    {
+      QPainter painter(&img);
+      pic = view.DrawPage(painter, img.rect());
+    }
+    QVERIFY(!pic.Empty());
+    for (QPoint at : {QPoint(2, 2), QPoint(1120, 2), QPoint(2, 791), QPoint(1120, 791), QPoint(560, 10)})
+      QCOMPARE(img.pixelColor(at), QColor(Qt::white));
+    // Legible on paper: texts at least 1/45 of the page height, inside the page.
+    QVERIFY2(pic.TextHeight * 45 >= img.height(), qPrintable(QString::number(pic.TextHeight)));
+    QCOMPARE(pic.Header.front().Text, QStringLiteral("Soil-Pile Profile"));
+    QCOMPARE(pic.Header[1].Text, QStringLiteral("Example 1"));
+    for (const TSideText& t : pic.Texts()) QVERIFY2(img.rect().contains(t.Rect), qPrintable(t.Text));
+    QCOMPARE(pic.Bands[0].Label.front().Text, QStringLiteral("depth= 0 - 30; Clay"));
+    // Ground strokes of a visible size, clear of the shaft.
+    QVERIFY(pic.Hatch.size() >= 10);
+    for (const QLine& l : pic.Hatch) {
+      QVERIFY(l.dx() * 150 >= img.height() && l.dy() > 0);
+      QVERIFY(l.x2() < pic.ShaftLeft || l.x1() > pic.ShaftRight);
+    }
+    // To scale: the stem is D wide and the bell RATIO times that, at the vertical scale.
+    const double rowsPerUnit = pic.Plot.height() / (pic.Extent.Bottom - pic.Extent.Top);
+    const QRect stem = pic.Shaft[0].boundingRect();
+    const QRect bell = pic.Shaft[1].boundingRect();
+    QVERIFY(std::abs(stem.width() - 3 * rowsPerUnit) <= 2);
+    QVERIFY(std::abs(bell.width() - 6 * rowsPerUnit) <= 2);
+    QVERIFY(std::abs(stem.height() - 66 * rowsPerUnit) <= 2);
+    // Shaft black, soil bands tinted, the water line drawn.
+    const QPoint mid = stem.center();
+    QCOMPARE(img.pixelColor(mid), QColor(Qt::black));
+    QCOMPARE(img.pixelColor(pic.Plot.right() - 3, pic.Bands[1].Band.center().y()), pic.Bands[1].Color);
+    QVERIFY(pic.HasWater);
+
+    // On a high-resolution printer the text keeps its size relative to the page.
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("page.pdf")));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPainter painter(&printer);
+    const QRect page(0, 0, printer.width(), printer.height());
+    const TSidePicture printed = view.DrawPage(painter, page);
+    painter.end();
+    QVERIFY(printed.TextHeight * 45 >= page.height());
+    QVERIFY(printed.Line * 800 >= page.height());
   }
 
   // ---- Combined plots ----
