@@ -10,9 +10,11 @@
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QSurfaceFormat>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <GL/gl.h>
 
@@ -624,9 +626,23 @@ void TglWindow::paintGL() {
   font.setBold(true);
   font.setPixelSize(14);
   painter.setFont(font);
+  // Labels anchored close together (the maxima of the combined plots at one depth) would
+  // print over each other: a label that would cover one already drawn goes a line lower.
+  std::vector<QRectF> drawn;
+  const QFontMetricsF metrics(font);
   auto label = [&](const std::string& text, const TVec3& at, QColor colour) {
+    const QString s = QString::fromStdString(text);
+    QPointF p = ScreenPoint(at, w, h, v, S, ext);
+    QRectF box(p.x(), p.y() - metrics.ascent(), metrics.horizontalAdvance(s), metrics.height());
+    for (int tries = 0; tries < 8; ++tries) {
+      bool free = true;
+      for (const QRectF& r : drawn) free = free && !r.intersects(box);
+      if (free) break;
+      box.translate(0, metrics.height());
+    }
+    drawn.push_back(box);
     painter.setPen(colour);
-    painter.drawText(ScreenPoint(at, w, h, v, S, ext), QString::fromStdString(text));
+    painter.drawText(QPointF(box.left(), box.top() + metrics.ascent()), s);
   };
   for (const TSceneList* list : {&view_.ShaftList(), &view_.SoilList()})
     for (const TSceneLabel& l : list->labels)
@@ -680,7 +696,8 @@ TDlgBlock::TDlgBlock(project::Project& project, QWidget* parent)
   }
   CreateMenu();
   CreateMouseActions();
-  resize(640, 480);
+  setMinimumSize(kViewMinimumSize);
+  resize(kViewDefaultSize);
 }
 
 TDlgBlock::~TDlgBlock() { delete menu_; }
@@ -705,6 +722,10 @@ TDlgBlock* TDlgBlock::Show(QMdiArea* area, project::Project& project) {
     view = new TDlgBlock(project);
     QMdiSubWindow* sub = area->addSubWindow(view);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    // The size it is restored to from maximised: the default, as far as the area allows.
+    const QSize frame = sub->sizeHint() - view->sizeHint();
+    const QSize room = area->viewport()->size();
+    sub->resize((view->sizeHint() + frame).boundedTo(room).expandedTo(sub->minimumSizeHint()));
     sub->showMaximized();
     area->setActiveSubWindow(sub);
   }
@@ -854,6 +875,17 @@ void TDlgBlock::CreateMouseActions() {
   plain("Zoom Out", &TDlgBlock::ZoomOut);
   plain("Restart View", &TDlgBlock::RestartView);
   SetMouseOption(Navigator.MouseOption);
+}
+
+void TDlgBlock::wheelEvent(QWheelEvent* e) {
+  const int delta = e->angleDelta().y();
+  if (delta == 0) {
+    e->ignore();
+    return;
+  }
+  View.ZoomWheel(delta);
+  Repaint();
+  e->accept();
 }
 
 void TDlgBlock::closeEvent(QCloseEvent* e) {

@@ -10,7 +10,11 @@
 //
 // The main window opens the view with TDlgBlock::Show(mdiArea, project). While the view
 // exists it shows the view's ShowMenu() in the menu bar and its MouseActions() in the tool
-// bar; both are owned by the view and disappear when it closes.
+// bar; both are owned by the view and disappear when it closes. The mouse wheel zooms in
+// the same steps as "Zoom In" and "Zoom Out".
+//
+// The window never becomes smaller than kViewMinimumSize: a GL window squeezed to no height
+// (a sub-window restored to a bare title bar) comes back black on this platform.
 #pragma once
 
 #include <QLabel>
@@ -19,9 +23,11 @@
 #include <QPointer>
 #include <QPointF>
 #include <QRect>
+#include <QSize>
 #include <QWidget>
 
 #include <array>
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
@@ -185,6 +191,9 @@ struct TViewState {
   void Restart() { *this = TViewState{}; }
   void ZoomIn() { Z *= kZoomStep; }
   void ZoomOut() { Z /= kZoomStep; }
+  // Mouse wheel: one notch (120 eighths of a degree) away from the user zooms in one step,
+  // towards the user out; finer wheels zoom by the fraction of a notch they turn.
+  void ZoomWheel(int angleDelta) { Z *= std::pow(kZoomStep, angleDelta / 120.0); }
   // The model-view matrix without translations: the -90 degree turn about x (model z up on
   // the screen, model y into it), Rx, Ry, Rz, then the scale Z * S.
   TMat3 Matrix(double S) const;
@@ -231,6 +240,9 @@ bool OpenGLAvailable();
 void PrepareOpenGLFormat();
 inline constexpr const char* kNoOpenGLMessage =
     "The 3-D view needs OpenGL, which is not available on this display.";
+// Size of a new view and the smallest size it can be given.
+inline constexpr QSize kViewDefaultSize{640, 480};
+inline constexpr QSize kViewMinimumSize{240, 180};
 
 class TDlgBlock;
 
@@ -270,8 +282,8 @@ class TDlgBlock : public QWidget {
   explicit TDlgBlock(project::Project& project, QWidget* parent = nullptr);
   ~TDlgBlock() override;
 
-  // Brings the existing view in `area` forward or creates it; computes the extents at the
-  // first activation.
+  // Brings the existing view in `area` forward or creates it (maximised, with the default
+  // size to come back to when restored); computes the extents at the first activation.
   static TDlgBlock* Show(QMdiArea* area, project::Project& project);
   static TDlgBlock* Find(QMdiArea* area);
 
@@ -317,11 +329,14 @@ class TDlgBlock : public QWidget {
   // The open dialog, or nullptr.
   TDlgPileDiagrams* CombinedPlotsDialog() const { return diagramsDialog_; }
 
+ QSize sizeHint() const override { return kViewDefaultSize; }
+
  signals:
   void closed();
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
 
  private:
   void CreateMenu();

@@ -18,6 +18,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QSettings>
+#include <QStyle>
 #include <QToolBar>
 #include <QUrl>
 
@@ -82,6 +83,9 @@ TMainForm::TMainForm(QWidget* parent)
   setAcceptDrops(true);
   libraryPath_ = QString::fromStdString((ProgramDirectory() / kEngineLibraryName).string());
   mdi_ = new QMdiArea(this);
+  // Which child follows a maximised one into the maximised state is decided by
+  // ChildActivated: fixed-size dialogs never do.
+  mdi_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
   setCentralWidget(mdi_);
   controls::TTableForm::SetMdiArea(mdi_);
   host_.project = &project_;
@@ -99,6 +103,7 @@ TMainForm::TMainForm(QWidget* parent)
     if (auto* form = w ? qobject_cast<results::TPlotForm*>(w->widget()) : nullptr)
       plotMenuAction_ = menuBar()->insertMenu(windowMenu_->menuAction(), form->PlotMenu());
   });
+  connect(mdi_, &QMdiArea::subWindowActivated, this, &TMainForm::ChildActivated);
 
   askYesNoCancel = [this](const QString& text) {
     return QMessageBox::question(this, QApplication::applicationDisplayName(), text,
@@ -129,7 +134,20 @@ TMainForm::TMainForm(QWidget* parent)
   UpdateResultButtons();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+  // The child windows use the project and the graphs, which go with this body: free them
+  // first, with their activation and state signals no longer reaching this window.
+  if (mdi_) {
+    mdi_->disconnect(this);
+    QList<QPointer<QMdiSubWindow>> children;
+    for (QMdiSubWindow* w : mdi_->subWindowList()) {
+      w->disconnect(this);
+      if (QWidget* content = w->widget()) content->disconnect(this);
+      children << w;
+    }
+    for (const QPointer<QMdiSubWindow>& w : children) delete w.data();
+  }
+}
 
 QString TMainForm::CaptionFor(const QString& fileName) {
   QString name = QFileInfo(fileName).fileName();
@@ -281,7 +299,7 @@ void TMainForm::CreateMenus() {
   connect(qwCurves_, &QAction::triggered, this, [this] { ShowGraph(kPltQw); });
 
   windowMenu_ = menuBar()->addMenu("&Window");
-  windowMenu_->addAction("&Cascade", mdi_, &QMdiArea::cascadeSubWindows);
+  windowMenu_->addAction("&Cascade", this, [this] { CascadeChildren(); });
   windowMenu_->addAction("&Arrange Icons", mdi_, &QMdiArea::tileSubWindows);
   windowSeparator_ = windowMenu_->addSeparator();
   for (int i = 0; i < 50; ++i) {
@@ -327,6 +345,7 @@ void TMainForm::CreateMenus() {
 
 void TMainForm::CreateToolbar() {
   QToolBar* tb = addToolBar("Tools");
+  toolbar_ = tb;
   tb->setObjectName("Tools");
   auto button = [tb](const QString& hint, const QString& letters, const QColor& colour) {
     QAction* a = tb->addAction(LetterIcon(letters, colour), hint);
@@ -668,6 +687,120 @@ void TMainForm::Show3DView() {
   view->combinedPlotsAvailable = [this] {
     return showOutput_ && QFileInfo::exists(ProjectFileWithExtension(".kv8p"));
   };
+  Attach3DView(view);
+}
+
+void TMainForm::Attach3DView(results::TDlgBlock* view) {
+  if (!view || view3d_ == view) return;
+  Detach3DView();
+  view3d_ = view;
+  view3dMenu_ = menuBar()->insertMenu(windowMenu_->menuAction(), view->ShowMenu());
+  view3dSeparator_ = toolbar_->addSeparator();
+  // Panning, Zooming, Rotating, Zoom Window, Zoom In, Zoom Out, Restart View.
+  static const char* const kLetters[] = {"Pa", "Zm", "Ro", "ZW", "Z+", "Z-", "RV"};
+  const auto& buttons = view->MouseActions();
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    QAction* a = buttons[i];
+    if (i < std::size(kLetters)) a->setIcon(LetterIcon(kLetters[i], i < 4 ? QColor(60, 110, 130) : QColor(90, 130, 90)));
+    toolbar_->addAction(a);
+    view3dButtons_.emplace_back(a);
+  }
+  // Closing the view (or freeing it with its sub-window) takes its menu and buttons away.
+  connect(view, &results::TDlgBlock::closed, this, [this] { Detach3DView(); });
+  connect(view, &QObject::destroyed, this, [this] { Detach3DView(); });
+}
+
+void TMainForm::Detach3DView() {
+  if (view3dMenu_) menuBar()->removeAction(view3dMenu_);
+  view3dMenu_ = nullptr;
+  for (const QPointer<QAction>& a : view3dButtons_)
+    if (a) toolbar_->removeAction(a);
+  view3dButtons_.clear();
+  delete view3dSeparator_;
+  view3dSeparator_ = nullptr;
+  if (view3d_) disconnect(view3d_, nullptr, this, nullptr);
+  view3d_ = nullptr;
+}
+
+namespace {
+
+// A child whose size the user cannot change: the data dialogs.
+bool FixedSize(const QMdiSubWindow* w) { return w->minimumSize() == w->maximumSize(); }
+
+// The size of a resizable child that shows its content well in an area of `room`: two
+// thirds of the area at least, or all of it but the steps of `others` cascaded windows.
+QSize UsableSize(const QMdiSubWindow* w, QSize room, int step, int others) {
+  const QSize size(std::max(room.width() * 2 / 3, room.width() - step * others),
+                   std::max(room.height() * 2 / 3, room.height() - step * others));
+  return size.boundedTo(room).expandedTo(w->minimumSize()).boundedTo(w->maximumSize());
+}
+
+// One step of the cascade: a title bar and a frame.
+int CascadeStep(const QMdiSubWindow* w) {
+  return w->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, w) +
+         w->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, w);
+}
+
+}  // namespace
+
+void TMainForm::ChildActivated(QMdiSubWindow* w) {
+  if (!w) return;
+  if (!w->property("korvaRestoreWatched").toBool()) {
+    w->setProperty("korvaRestoreWatched", true);
+    // A child shown maximised before it ever had a size of its own comes back from maximised
+    // (or minimised) as a bare title bar; it gets a size that shows its content instead.
+    QPointer<QMdiSubWindow> guard(w);
+    connect(w, &QMdiSubWindow::windowStateChanged, this, [this, guard](Qt::WindowStates before, Qt::WindowStates now) {
+      constexpr Qt::WindowStates kSized = Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen;
+      if (!guard || FixedSize(guard) || (now & kSized) || !(before & kSized)) return;
+      const QWidget* content = guard->widget();
+      const QSize shown = content ? content->size() : guard->size();
+      if (shown.width() >= 120 && shown.height() >= 80) return;
+      guard->resize(UsableSize(guard, mdi_->viewport()->size(), CascadeStep(guard), 1));
+    });
+  }
+  if (FixedSize(w)) {
+    if (w->isMaximized()) w->showNormal();
+    return;
+  }
+  if (w->isMaximized()) return;
+  for (QMdiSubWindow* other : mdi_->subWindowList()) {
+    if (other != w && other->isVisible() && other->isMaximized()) {
+      other->showNormal();
+      w->showMaximized();
+      return;
+    }
+  }
+}
+
+void TMainForm::CascadeChildren() {
+  QMdiSubWindow* active = mdi_->activeSubWindow();
+  QList<QMdiSubWindow*> list;
+  for (QMdiSubWindow* w : mdi_->subWindowList(QMdiArea::StackingOrder))
+    if (w->isVisible() && !w->isMinimized()) list << w;
+  if (list.isEmpty()) return;
+  for (QMdiSubWindow* w : list)
+    if (w->isMaximized() || w->isFullScreen()) w->showNormal();
+  const QSize room = mdi_->viewport()->size();
+  const int step = CascadeStep(list.front());
+  const int others = static_cast<int>(list.size()) - 1;
+  int place = 0;
+  for (QMdiSubWindow* w : list) {
+    const QSize size = FixedSize(w) ? w->size() : UsableSize(w, room, step, others);
+    QPoint at(place * step, place * step);
+    // Back to the corner when the window would leave the area.
+    if (place > 0 && (at.x() + size.width() > room.width() || at.y() + size.height() > room.height())) {
+      place = 0;
+      at = QPoint(0, 0);
+    }
+    w->setGeometry(QRect(at, size));
+    w->raise();
+    ++place;
+  }
+  if (active && list.contains(active)) {
+    active->raise();
+    mdi_->setActiveSubWindow(active);
+  }
 }
 
 void TMainForm::SetUnits(int units) {

@@ -4,21 +4,26 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "data_dialog.h"
 #include "program_data.h"
 
 class QAction;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
+class QToolBar;
 
 namespace korva {
 
 namespace results {
+class TDlgBlock;
 class TDlgExport;
 class TGraphCatalogue;
 }
@@ -96,6 +101,11 @@ class TMainForm : public QMainWindow {
   // The result graphs filled from the plot data file.
   results::TGraphCatalogue& Graphs() { return *graphs_; }
 
+  // Window > Cascade: every child that is not minimised, restored from maximised, stacked
+  // from the top-left corner one title bar apart. Resizable children get a size that shows
+  // their content; fixed-size dialogs keep theirs.
+  void CascadeChildren();
+
  protected:
   void closeEvent(QCloseEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
@@ -115,6 +125,12 @@ class TMainForm : public QMainWindow {
   void PrepareGraphicsMenu();
   void ShowGraph(int index);
   void Show3DView();
+  // Shows the 3D view's "Show 3D View" menu and its seven mouse-mode buttons while it exists.
+  void Attach3DView(results::TDlgBlock* view);
+  void Detach3DView();
+  // A child that became active: a resizable one takes the place of a maximised child; a
+  // fixed-size dialog opens at its own size in front of it.
+  void ChildActivated(QMdiSubWindow* w);
   void OpenRecent(int index);
   void OpenDropped(const QString& file);
   void StartEditor(const QString& file);
@@ -140,6 +156,13 @@ class TMainForm : public QMainWindow {
   bool running_ = false;
 
   QMdiArea* mdi_ = nullptr;
+  QToolBar* toolbar_ = nullptr;
+  // The 3D view whose menu and buttons are shown, its menu's entry in the menu bar, and its
+  // buttons after a separator in the tool bar (the view owns the menu and the buttons).
+  QPointer<results::TDlgBlock> view3d_;
+  QPointer<QAction> view3dMenu_;
+  QAction* view3dSeparator_ = nullptr;
+  std::vector<QPointer<QAction>> view3dButtons_;
   QMenu* fileMenu_ = nullptr;
   QMenu* dataMenu_ = nullptr;
   QMenu* compMenu_ = nullptr;

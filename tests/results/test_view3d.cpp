@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QScreen>
+#include <QWheelEvent>
 #include <QOpenGLWidget>
 #include <QtTest>
 
@@ -63,6 +66,8 @@ class TestView3d : public QObject {
   void menuAndMouseButtons();
   void combinedPlotsBesideShaft();
   void glRendersScene();
+  void glSceneSurvivesMinimiseAndOtherChild();
+  void wheelZooms();
 };
 
 void TestView3d::extents_data() {
@@ -498,6 +503,95 @@ void TestView3d::glRendersScene() {
   for (int y = 0; y < img.height(); ++y)
     if (img.pixel(img.width() / 2, y) != background) ++coloured;
   QVERIFY2(coloured > img.height() / 4, qPrintable(QString::number(coloured)));
+}
+
+// What the screen shows of the GL window: the share of white (background) pixels and of
+// coloured ones (neither white nor black). A scene has both; a lost picture is all black.
+struct TScreenShare {
+  double white = 0, coloured = 0;
+};
+static TScreenShare OnScreen(QWidget* w) {
+  QCoreApplication::processEvents();
+  QTest::qWait(150);
+  const QImage img = w->screen()->grabWindow(0).toImage().copy(
+      QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
+  if (img.isNull() || img.width() < 10 || img.height() < 10) return {};
+  long white = 0, coloured = 0, n = 0;
+  for (int y = 0; y < img.height(); y += 4)
+    for (int x = 0; x < img.width(); x += 4) {
+      const QRgb c = img.pixel(x, y) & 0xffffff;
+      ++n;
+      if (c == 0xffffff) ++white;
+      else if (c != 0) ++coloured;
+    }
+  return {double(white) / n, double(coloured) / n};
+}
+
+// Minimising and restoring the view, restoring it from maximised, and another child taking
+// the front keep the scene on screen, and the restored window keeps a usable size.
+void TestView3d::glSceneSurvivesMinimiseAndOtherChild() {
+  if (!Platform("xcb")) QSKIP("needs an X display with OpenGL (run under xvfb-run)");
+  kp::Project p;
+  p.data.DSTART = 2;
+  p.data.PD = 20;
+  p.data.WTD = 6;
+  SetLayers(p, {{1, 10}, {2, 30}});
+  QMdiArea area;
+  area.resize(900, 700);
+  area.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&area));
+  TDlgBlock* view = TDlgBlock::Show(&area, p);
+  auto* sub = qobject_cast<QMdiSubWindow*>(view->parentWidget());
+  QVERIFY(sub && view->GlWindow());
+  auto drawn = [&](const char* when) {
+    const TScreenShare s = OnScreen(view->GlWindow());
+    QVERIFY2(s.white > 0.2 && s.coloured > 0.05,
+             qPrintable(QString("%1: white %2, coloured %3").arg(when).arg(s.white).arg(s.coloured)));
+  };
+  drawn("opened");
+
+  auto* other = area.addSubWindow(new QLabel("another child"));
+  other->show();
+  area.setActiveSubWindow(other);
+  QTest::qWait(100);
+  area.setActiveSubWindow(sub);
+  drawn("after another child was active");
+
+  sub->showMinimized();
+  QTest::qWait(100);
+  sub->showMaximized();
+  drawn("restored from minimised");
+
+  sub->showNormal();
+  QVERIFY2(view->GlWindow()->height() >= 200 && view->GlWindow()->width() >= 300,
+           qPrintable(QString("restored to %1 x %2").arg(sub->width()).arg(sub->height())));
+  drawn("restored from maximised");
+
+  sub->showMinimized();
+  QTest::qWait(100);
+  sub->showNormal();
+  drawn("restored from minimised to normal");
+}
+
+void TestView3d::wheelZooms() {
+  kp::Project p;
+  p.data.DSTART = 2;
+  p.data.PD = 20;
+  TDlgBlock view(p);
+  view.resize(400, 300);
+  view.Activate();
+  // The GL window leaves the wheel to the view (a real wheel event travels up to it).
+  auto wheel = [&](int delta) {
+    QWheelEvent e(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, delta), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&view, &e);
+  };
+  wheel(120);
+  QCOMPARE(view.View.Z, kZoomStep);  // one notch away from the user enlarges
+  wheel(-240);
+  QVERIFY(std::fabs(view.View.Z - 1 / kZoomStep) < 1e-12);
+  wheel(60);  // half a notch from a fine-grained wheel
+  QVERIFY(std::fabs(view.View.Z - std::pow(kZoomStep, -0.5)) < 1e-12);
 }
 
 int main(int argc, char** argv) {

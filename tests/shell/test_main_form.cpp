@@ -7,7 +7,11 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QCheckBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QtTest>
 
 #include <memory>
@@ -18,6 +22,7 @@
 #include "project_file.h"
 #include "soil_dialogs.h"
 #include "value_dialogs.h"
+#include "view3d.h"
 
 using korva::TMainForm;
 
@@ -361,6 +366,151 @@ class MainFormTest : public QObject {
     f.StartUp("example");
     QCOMPARE(f.windowTitle(), QString("KORVA 2017.8.1 - Example.kv8d"));
     QCOMPARE(f.PrevFile()[0], QFileInfo(dir.filePath("example.kv8d")).absoluteFilePath());
+  }
+
+  // A command of a top-level menu of the menu bar, as the user finds it on opening the menu.
+  static QAction* menuCommand(TMainForm& f, const QString& menu, const QString& caption) {
+    for (QAction* top : f.menuBar()->actions()) {
+      if (top->text() != menu || !top->menu()) continue;
+      emit top->menu()->aboutToShow();
+      for (QAction* a : top->menu()->actions())
+        if (a->text() == caption) return a;
+    }
+    return nullptr;
+  }
+  static QStringList menuTitles(TMainForm& f) {
+    QStringList titles;
+    for (QAction* top : f.menuBar()->actions()) titles << top->text();
+    return titles;
+  }
+  // The tool bar buttons with this hint.
+  static QList<QAction*> toolButtons(TMainForm& f, const QString& hint) {
+    QList<QAction*> found;
+    for (QAction* a : f.findChild<QToolBar*>("Tools")->actions())
+      if (a->toolTip() == hint) found << a;
+    return found;
+  }
+
+  // The 3D view's menu and its seven mouse-mode buttons are there while the view exists,
+  // whichever way it was opened, and reach the view; "Combined Plots" draws the diagrams
+  // beside the shaft. Closing the view takes them away again.
+  void view3dMenuAndButtons() {
+    using namespace korva::results;
+    QTemporaryDir dir;
+    TMainForm f;
+    openExample(dir, f);
+    f.CompRunClick();
+    f.show();
+    const QStringList modes{"Panning", "Zooming", "Rotating", "Zoom Window",
+                            "Zoom In", "Zoom Out", "Restart View"};
+    auto buttonsShown = [&](int times) {
+      for (const QString& hint : modes)
+        QVERIFY2(toolButtons(f, hint).size() == times, qPrintable(hint));
+      QCOMPARE(menuTitles(f).count("Show 3D View"), times);
+    };
+    buttonsShown(0);
+    QAction* open = menuCommand(f, "&Computation", "3D View");
+    QVERIFY(open);
+    open->trigger();
+    buttonsShown(1);
+    const QStringList titles = menuTitles(f);
+    QCOMPARE(titles.indexOf("Show 3D View") + 1, titles.indexOf("&Window"));
+
+    auto* mdi = f.findChild<QMdiArea*>();
+    TDlgBlock* view = TDlgBlock::Find(mdi);
+    QVERIFY(view);
+    toolButtons(f, "Zoom In").first()->trigger();
+    QCOMPARE(view->View.Z, kZoomStep);
+    toolButtons(f, "Restart View").first()->trigger();
+    QCOMPARE(view->View.Z, 1.0);
+    toolButtons(f, "Zoom Window").first()->trigger();
+    QCOMPARE(view->Navigator.MouseOption, int(kMouseZoomWindow));
+    QAction* layers = menuCommand(f, "Show 3D View", "Soil Layers");
+    QVERIFY(layers && layers->isChecked());
+    layers->trigger();
+    QVERIFY(!view->Flags.ShowSoilLayers);
+
+    QAction* combined = menuCommand(f, "Show 3D View", "Combined Plots");
+    QVERIFY(combined && combined->isEnabled());
+    combined->trigger();
+    QPointer<TDlgPileDiagrams> diagrams = view->CombinedPlotsDialog();
+    QVERIFY(diagrams);
+    diagrams->ShowPlots()->click();
+    QVERIFY(view->Flags.Combined.ShowUltimateEffects);
+    int strips = 0;
+    for (const TPrimitive& prim : view->ShaftList().prims) {
+      if (prim.kind != TPrimKind::LineStrip) continue;
+      ++strips;
+      for (const TVec3& v : prim.points) QVERIFY(v.x >= view->Input().D - 1e-9);  // beside the shaft
+    }
+    QVERIFY(strips > 0);
+    diagrams->close();
+
+    qobject_cast<QMdiSubWindow*>(view->parentWidget())->close();
+    QTRY_VERIFY(!TDlgBlock::Find(mdi));
+    buttonsShown(0);
+    // The tool bar button opens it as well; opening it again adds nothing twice.
+    toolButtons(f, "3D View").first()->trigger();
+    buttonsShown(1);
+    toolButtons(f, "3D View").first()->trigger();
+    buttonsShown(1);
+    f.FileNew();  // closes every child
+    QTRY_VERIFY(!TDlgBlock::Find(mdi));
+    buttonsShown(0);
+  }
+
+  // While a child is maximised a fixed-size dialog opens at its own size in front of it; a
+  // resizable child takes the maximised place. Restored and cascaded windows show their
+  // content instead of a bare title bar.
+  void childWindowsWhileMaximised() {
+    QTemporaryDir dir;
+    TMainForm f;
+    openExample(dir, f);
+    f.CompRunClick();
+    f.resize(1000, 750);
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    auto* mdi = f.findChild<QMdiArea*>();
+    toolButtons(f, "3D View").first()->trigger();
+    QMdiSubWindow* view = mdi->activeSubWindow();
+    QVERIFY(view && view->isMaximized());
+
+    menuCommand(f, "Da&ta", "&Title")->trigger();
+    QMdiSubWindow* title = mdi->activeSubWindow();
+    QVERIFY(title && title != view && title->minimumSize() == title->maximumSize());
+    QVERIFY(!title->isMaximized());
+    QCOMPARE(title->size(), title->minimumSize());
+    QVERIFY(view->isMaximized());
+
+    toolButtons(f, "Combined Plot (Ultimate)").first()->trigger();
+    QMdiSubWindow* graph = mdi->activeSubWindow();
+    QVERIFY(graph && graph != view && graph != title);
+    QVERIFY(graph->isMaximized());
+    QVERIFY(!view->isMaximized());
+    auto usable = [](QMdiSubWindow* w) {
+      return w->widget()->width() >= 300 && w->widget()->height() >= 200;
+    };
+    QVERIFY2(usable(view), qPrintable(QString("3D view restored to %1 x %2").arg(view->width()).arg(view->height())));
+    graph->showNormal();
+    QVERIFY2(usable(graph), qPrintable(QString("graph restored to %1 x %2").arg(graph->width()).arg(graph->height())));
+    graph->showMaximized();
+
+    menuCommand(f, "&Window", "&Cascade")->trigger();
+    const QRect room = mdi->viewport()->rect();
+    const QList<QMdiSubWindow*> order = mdi->subWindowList(QMdiArea::StackingOrder);
+    QCOMPARE(order.size(), 3);
+    for (QMdiSubWindow* w : order) {
+      QVERIFY(!w->isMaximized());
+      QVERIFY(room.contains(w->geometry()));
+      if (w == title) {
+        QCOMPARE(w->size(), w->minimumSize());
+      } else {
+        QVERIFY2(w->width() >= room.width() / 2 && w->height() >= room.height() / 2,
+                 qPrintable(w->windowTitle()));
+      }
+    }
+    QVERIFY(order[0]->y() < order[1]->y() && order[1]->y() < order[2]->y());
+    QCOMPARE(mdi->activeSubWindow(), graph);
   }
 };
 
