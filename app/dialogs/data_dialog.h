@@ -28,6 +28,32 @@ struct DialogHost {
   std::function<void()> settingsChanged;
 };
 
+// The widget a message is about while a dialog reports one through its host: the host's
+// message box is shown over that widget's window. Nested subjects restore the outer one.
+class TMessageSubject {
+ public:
+  explicit TMessageSubject(QWidget* about);
+  ~TMessageSubject();
+  TMessageSubject(const TMessageSubject&) = delete;
+  TMessageSubject& operator=(const TMessageSubject&) = delete;
+  static QWidget* Current();
+
+ private:
+  QPointer<QWidget> previous_;
+};
+
+// Runs a message box (`show` gets the parent to use and returns the box's result) over the
+// window the message is about: `about`, else the current TMessageSubject, else the widget
+// with the focus or the active window. Afterwards that window is active again and the field
+// that had the focus in it (or last had it) has it again, so typing goes on where it was.
+int ShowMessageAbout(QWidget* about, const std::function<int(QWidget* parent)>& show);
+
+// Places a top-level window inside the available area of its screen: centred over the
+// window it belongs to (or the screen), moved in where it would stand out. A window that may
+// be resized and is larger than the area is made as large as the area; `scrollBarExtent`
+// (the width of a scroll bar) is added in one direction when the other one is cut.
+void PlaceInWorkArea(QWidget* window, int scrollBarExtent = 0);
+
 class TDataDialog : public QWidget {
   Q_OBJECT
 

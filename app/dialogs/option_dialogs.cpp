@@ -14,6 +14,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QSortFilterProxyModel>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -260,6 +263,27 @@ void TDlgOptions::closeEvent(QCloseEvent* e) {
 TTopLevelDialog::TTopLevelDialog(DialogHost& host, QWidget* parent) : TFieldDialog(host, parent) {
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
+  scroll_ = new QScrollArea(this);
+  scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setWidgetResizable(true);
+  content_ = new QWidget;
+  scroll_->setWidget(content_);
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->addWidget(scroll_);
+}
+
+void TTopLevelDialog::FitIntoWorkArea() {
+  content_->adjustSize();
+  // The whole content, or as much of it as the work area holds (then it scrolls).
+  const QSize whole = content_->sizeHint().expandedTo(content_->minimumSizeHint());
+  setMinimumSize(0, 0);
+  setMaximumSize(whole + QSize(scroll_->verticalScrollBar()->sizeHint().width(),
+                               scroll_->horizontalScrollBar()->sizeHint().height()));
+  resize(whole);
+  PlaceInWorkArea(this, style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+  // A window that shows everything keeps that size.
+  if (size() == whole) setFixedSize(whole);
 }
 
 bool TTopLevelDialog::StoreToModel() {
@@ -318,7 +342,7 @@ TfrmVaryLength::TfrmVaryLength(DialogHost& host, QWidget* parent) : TTopLevelDia
             QStringLiteral("- default: 3 ft or 1 m")},
            this),
   };
-  auto* grid = new QGridLayout(this);
+  auto* grid = new QGridLayout(Content());
   grid->addWidget(check_, 0, 0, 1, 3);
   AddFieldRow(grid, 1, pd_, notes_[0]);
   AddFieldRow(grid, 2, pdmin_, notes_[1]);
@@ -427,7 +451,7 @@ TfrmDesignCharts::TfrmDesignCharts(DialogHost& host, QWidget* parent) : TTopLeve
   connect(up_, &QToolButton::clicked, this, [this] { Step(1); });
   connect(down_, &QToolButton::clicked, this, [this] { Step(-1); });
 
-  auto* layout = new QVBoxLayout(this);
+  auto* layout = new QVBoxLayout(Content());
   layout->addWidget(check_);
   auto* groups = new QHBoxLayout;
   groups->addWidget(variation);

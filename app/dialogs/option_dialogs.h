@@ -18,6 +18,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QToolButton;
 
 namespace korva::project {
@@ -105,11 +106,20 @@ class TTopLevelDialog : public TFieldDialog {
   void changeEvent(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
 
+  // The widget that holds the window's controls (their layout goes on it). It scrolls when
+  // the screen is too small for the whole window.
+  QWidget* Content() const { return content_; }
+  // Sizes the window to its content, as far as the screen's work area allows, and places
+  // it inside that area over the main window.
+  void FitIntoWorkArea();
+
   // Shows `instance` (creating it on first use) and brings it to the front.
   template <class T>
   static T* OpenWindow(QPointer<T>& instance, DialogHost& host);
 
  private:
+  QScrollArea* scroll_ = nullptr;
+  QWidget* content_ = nullptr;
   bool storing_ = false;
   // A failed store brings the window back; that activation keeps the entries on screen.
   bool keepOnActivation_ = false;
@@ -201,8 +211,7 @@ T* TTopLevelDialog::OpenWindow(QPointer<T>& instance, DialogHost& host) {
   if (!instance) {
     instance = new T(host, host.mdi ? host.mdi->window() : nullptr);
     instance->LoadFromModel();
-    instance->adjustSize();
-    instance->setFixedSize(instance->sizeHint());
+    instance->FitIntoWorkArea();
   }
   instance->show();
   instance->raise();

@@ -317,6 +317,7 @@ void TDlgSoilLayers::closeEvent(QCloseEvent* e) {
 bool TDlgSoilLayers::Lrfd() const { return host_.project && host_.project->data.NLRFD == 1; }
 
 void TDlgSoilLayers::Inform(const QString& text) {
+  const TMessageSubject subject(this);  // the box belongs over this dialog
   if (host_.information) host_.information(text);
   else if (TDataEdit::DefaultInformation) TDataEdit::DefaultInformation(this, text);
 }
@@ -927,6 +928,7 @@ QPushButton* TDlgSoils::CopyButton(Page page) const { return pages_[page].copy; 
 QPushButton* TDlgSoils::CloseButton(Page page) const { return pages_[page].close; }
 
 void TDlgSoils::Inform(const QString& text) {
+  const TMessageSubject subject(this);  // the box belongs over this dialog
   if (host_.information) host_.information(text);
   else if (TDataEdit::DefaultInformation) TDataEdit::DefaultInformation(this, text);
 }
@@ -1044,6 +1046,7 @@ void TDlgSoils::Exec() {
   setWindowModality(Qt::ApplicationModal);
   QEventLoop loop;
   connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+  PlaceInWorkArea(this);
   show();
   raise();
   activateWindow();

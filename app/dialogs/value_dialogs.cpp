@@ -109,6 +109,7 @@ void TFieldDialog::StoreField(const TDataEdit* field, int& target) {
 }
 
 void TFieldDialog::Inform(const QString& message) {
+  const TMessageSubject subject(this);  // the box belongs over this dialog
   if (host_.information) {
     host_.information(message);
   } else if (TDataEdit::DefaultInformation) {

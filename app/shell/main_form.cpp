@@ -9,6 +9,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -45,6 +46,8 @@ constexpr const char* kDefaultExtension = "kv8";  // of ".kv8d", as the file dia
 constexpr const char* kOpenFilter =
     "KORVA 2017(*.kv8d);;KORVA 2012(*.kvd);;KORVA 6.0(*.kvd);;All Files(*.*)";
 constexpr const char* kSaveFilter = "KORVA 2017(*.kv8d);;All File(*.*)";
+// The program's title, the caption of its message boxes.
+constexpr const char* kApplicationTitle = "Korva 2017";
 constexpr const char* kUpdateUrl = "https://www.valtor.example/korva/update";
 
 std::string Std(const QString& s) { return s.toStdString(); }
@@ -79,10 +82,13 @@ constexpr const char* kApplication = "KORVA";
 
 TMainForm::TMainForm(QWidget* parent)
     : QMainWindow(parent), graphs_(std::make_unique<results::TGraphCatalogue>()) {
-  QApplication::setApplicationDisplayName("Korva 2017");
+  // No application display name: the toolkit would append it to every window title.
   setAcceptDrops(true);
   libraryPath_ = QString::fromStdString((ProgramDirectory() / kEngineLibraryName).string());
   mdi_ = new QMdiArea(this);
+  // A child window larger than the area is reached with the area's scroll bars.
+  mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   // Which child follows a maximised one into the maximised state is decided by
   // ChildActivated: fixed-size dialogs never do.
   mdi_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
@@ -106,11 +112,15 @@ TMainForm::TMainForm(QWidget* parent)
   connect(mdi_, &QMdiArea::subWindowActivated, this, &TMainForm::ChildActivated);
 
   askYesNoCancel = [this](const QString& text) {
-    return QMessageBox::question(this, QApplication::applicationDisplayName(), text,
+    return QMessageBox::question(this, kApplicationTitle, text,
                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
   };
+  // A message goes over the window it is about (a dialog's message over that dialog), which
+  // has the focus again afterwards.
   information = [this](const QString& text) {
-    QMessageBox::information(this, QApplication::applicationDisplayName(), Lines(text));
+    dialogs::ShowMessageAbout(nullptr, [this, &text](QWidget* parent) {
+      return QMessageBox::information(parent ? parent : this, kApplicationTitle, Lines(text));
+    });
   };
   chooseSaveName = [this](const QString& title, const QString& preset) {
     QFileDialog dlg(this, title, QDir::currentPath() + "/" + preset, kSaveFilter);
@@ -398,11 +408,9 @@ void TMainForm::StartUp(const QString& argument) {
     if (QFileInfo::exists(file)) {
       const QString ext = "." + QFileInfo(file).suffix().toLower();
       if (ext == ".kv8d") {
-        OpenFileName(QFileInfo(file).absoluteFilePath(), project::kFilterCurrent);
-        opened = true;
+        opened = OpenFileName(QFileInfo(file).absoluteFilePath(), project::kFilterCurrent);
       } else if (ext == ".kvd") {
-        OpenFileName(QFileInfo(file).absoluteFilePath(), project::kFilter2012);
-        opened = true;
+        opened = OpenFileName(QFileInfo(file).absoluteFilePath(), project::kFilter2012);
       }
     }
   }
@@ -464,9 +472,17 @@ void TMainForm::FileOpen() {
   if (!file.isEmpty()) OpenFileName(file, filter);
 }
 
-void TMainForm::OpenFileName(const QString& file, int filterIndex) {
-  HideAll();
+bool TMainForm::OpenFileName(const QString& file, int filterIndex) {
   const QString path = QFileInfo(file).absoluteFilePath();
+  {
+    // A file that cannot be read (deleted, moved, no permission) replaces nothing.
+    QFile probe(path);
+    if (!probe.open(QIODevice::ReadOnly)) {
+      information(path + ": " + probe.errorString());
+      return false;
+    }
+  }
+  HideAll();
   QDir::setCurrent(QFileInfo(path).absolutePath());
   const int filter = filterIndex == 1 ? project::kFilterCurrent
                      : filterIndex == 3 ? project::kFilter60
@@ -481,6 +497,7 @@ void TMainForm::OpenFileName(const QString& file, int filterIndex) {
   UpdateResultButtons();
   UpdatePrevFile(path);
   SetLrfdColumns();
+  return true;
 }
 
 bool TMainForm::FileSave() {
@@ -585,8 +602,14 @@ void TMainForm::OpenRecent(int index) {
   const QString file = prevFile_[static_cast<std::size_t>(index)];
   if (file.isEmpty() || !QuerySaveChanges()) return;
   const QString ext = "." + QFileInfo(file).suffix().toLower();
-  if (ext == ".kv8d") OpenFileName(file, project::kFilterCurrent);
-  else if (ext == ".kvd") OpenFileName(file, project::kFilter2012);
+  bool opened = true;
+  if (ext == ".kv8d") opened = OpenFileName(file, project::kFilterCurrent);
+  else if (ext == ".kvd") opened = OpenFileName(file, project::kFilter2012);
+  if (opened) return;
+  // An entry that no longer opens leaves the list.
+  for (std::size_t i = static_cast<std::size_t>(index); i + 1 < prevFile_.size(); ++i) prevFile_[i] = prevFile_[i + 1];
+  prevFile_.back().clear();
+  UpdateRegister();
 }
 
 void TMainForm::PrepareDataMenu() {
@@ -868,7 +891,7 @@ void TMainForm::CompRunClick() {
     try {
       project::Save(project_);
     } catch (const std::exception&) {
-      QMessageBox::warning(this, QApplication::applicationDisplayName(), "An error occured during saving");
+      QMessageBox::warning(this, kApplicationTitle, "An error occured during saving");
     }
   }
   // 2. Only a saved project runs.

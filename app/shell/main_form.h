@@ -55,7 +55,9 @@ class TMainForm : public QMainWindow {
   void FileOpen();
   bool FileSave();    // false when the project was not written (Save As cancelled, error)
   bool FileSaveAs();
-  void OpenFileName(const QString& file, int filterIndex);
+  // Replaces the project by the file's; false (with a message, the project kept) when the
+  // file cannot be read.
+  bool OpenFileName(const QString& file, int filterIndex);
   // Whether the caller may replace or close the project (asks to save changes).
   bool QuerySaveChanges();
   // Runs the analysis on the current project.
@@ -64,6 +66,11 @@ class TMainForm : public QMainWindow {
   void HideAll();
 
   const std::array<QString, 10>& PrevFile() const { return prevFile_; }
+  // The File menu as it is when opened (for tests).
+  QMenu* FileMenu() {
+    PrepareFileMenu();
+    return fileMenu_;
+  }
   int NumberPrevFile() const;
   void UpdatePrevFile(const QString& file);
   void UpdateRegister();

@@ -2,15 +2,18 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QCheckBox>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QTemporaryDir>
+#include <QCheckBox>
 #include <QToolBar>
 #include <QtTest>
 
@@ -21,6 +24,7 @@
 #include "data_edit.h"
 #include "project_file.h"
 #include "soil_dialogs.h"
+#include "option_dialogs.h"
 #include "value_dialogs.h"
 #include "view3d.h"
 
@@ -223,6 +227,17 @@ class MainFormTest : public QObject {
     QVERIFY(!form->ShowOutput());
   }
 
+  // Opens the Data menu (as the user does) and chooses the command with this caption.
+  static void dataCommand(TMainForm& f, const QString& caption) {
+    for (QAction* top : f.menuBar()->actions()) {
+      if (top->text() != "Da&ta") continue;
+      emit top->menu()->aboutToShow();
+      for (QAction* a : top->menu()->actions())
+        if (a->text() == caption && a->isEnabled()) return a->trigger();
+    }
+    QFAIL(qPrintable("no command " + caption));
+  }
+
   static QAction* entry(QMenu* m, const QString& prefix) {
     for (QAction* a : m->actions())
       if (a->text().startsWith(prefix)) return a;
@@ -355,6 +370,131 @@ class MainFormTest : public QObject {
     QVERIFY(report.contains("AXIAL LOAD VS SETTLEMENT CURVES"));
     QVERIFY(messages.contains("Computations are completed.\rPlease, check output file for results or error messages."));
     QVERIFY(f.ShowOutput());
+  }
+
+  // Changing a value, then Open, No to saving and Cancel in the Open dialog: nothing changes,
+  // the results of the run stay available.
+  void cancelledOpenKeepsEverything() {
+    QTemporaryDir dir;
+    TMainForm f;
+    openExample(dir, f);
+    f.CompRunClick();
+    QVERIFY(f.ShowOutput());
+    QMenu* m = f.GraphicsMenu();
+    QVERIFY(entry(m, "Ultimate &Skin Friction vs Depth")->isEnabled());
+    f.show();
+    dataCommand(f, "&Water Table");
+    auto* water = korva::dialogs::TfrmWaterDepth::Instance();
+    water->Depth()->selectAll();
+    QTest::keyClicks(water->Depth(), "12");
+    QVERIFY(f.DataChanged());
+    int asked = 0;
+    f.askYesNoCancel = [&asked](const QString&) {
+      ++asked;
+      return int(QMessageBox::No);
+    };
+    f.chooseOpenName = [](int&) { return QString(); };
+    const auto title = f.Project().data.Title;
+    f.FileOpen();
+    QCOMPARE(asked, 1);
+    QVERIFY(f.ShowOutput());
+    QVERIFY(f.DataChanged());
+    QCOMPARE(f.Project().data.Title, title);
+    QCOMPARE(f.Project().data.WTD, 12.0);
+    m = f.GraphicsMenu();
+    QVERIFY(entry(m, "Ultimate &Skin Friction vs Depth")->isEnabled());
+    QVERIFY(entry(m, "Export Plots to Excel")->isEnabled());
+    f.HideAll();
+  }
+
+  // A recent file that was deleted: the message, the current project kept (a later Save
+  // writes it where it came from), the entry gone from the list and the settings.
+  void deletedRecentFileKeepsProject() {
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    TMainForm f;
+    const QString gone = dir.filePath("gone.kv8d");
+    QFile::copy(QString(KORVA_SOURCE_DIR) + "/examples/clay-over-sand.kv8d", gone);
+    openExample(dir, f);  // example.kv8d, now first; gone.kv8d second
+    f.OpenFileName(gone, 1);
+    f.OpenFileName(dir.filePath("example.kv8d"), 1);
+    QCOMPARE(f.NumberPrevFile(), 2);
+    QVERIFY(QFile::remove(gone));
+    f.Project().data.Title = "edited";
+    f.SetDataChanged(true);
+    const auto file = f.Project().data.FileName;
+    const int layers = f.Project().tables.D.RowCount();
+
+    QAction* item = entry(f.FileMenu(), "&2 ");
+    QVERIFY(item && item->isVisible());
+    item->trigger();  // answered No to saving
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().startsWith(QFileInfo(gone).absoluteFilePath() + ": "), qPrintable(messages.first()));
+    QCOMPARE(f.Project().data.FileName, file);
+    QCOMPARE(f.Project().data.Title, std::string("edited"));
+    QCOMPARE(f.Project().tables.D.RowCount(), layers);
+    QVERIFY(f.DataChanged());
+    QCOMPARE(f.NumberPrevFile(), 1);
+    QCOMPARE(f.PrevFile()[0], QFileInfo(dir.filePath("example.kv8d")).absoluteFilePath());
+    QVERIFY(!entry(f.FileMenu(), "&2 ")->isVisible());
+    TMainForm again;
+    again.ReadRegister();
+    QCOMPARE(again.NumberPrevFile(), 1);
+    QVERIFY(f.FileSave());
+    QVERIFY(!QFile::exists(gone));
+    korva::project::Project saved;
+    QVERIFY(korva::project::ReadVersion8(saved, file).ok());
+    QCOMPARE(saved.data.Title, std::string("edited"));
+  }
+
+  // Window titles are the program's own: the toolkit appends an application display name
+  // to every top-level title when one is set.
+  void noDisplayNameAppendedToTitles() {
+    TMainForm f;
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+  }
+
+  // The default main window: the soil-layer dialog's Close button can be reached (the area
+  // scrolls), and the design-chart window lies inside the screen's work area.
+  void windowsOpenInsideTheWorkArea() {
+    using namespace korva::dialogs;
+    // The offscreen screen is 800 x 600; the window is smaller than the soil-layer dialog.
+    TMainForm f;
+    f.resize(760, 520);
+    f.move(0, 0);
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    dataCommand(f, "Soil &Layer Data");
+    auto* soils = TDlgSoilLayers::Instance();
+    QVERIFY(soils);
+    auto* sub = qobject_cast<QMdiSubWindow*>(soils->parentWidget());
+    QVERIFY(sub);
+    QMdiArea* area = sub->mdiArea();
+    QVERIFY(sub->x() >= 0 && sub->y() >= 0);
+    auto* close = soils->findChild<QPushButton*>(QString(), Qt::FindChildrenRecursively);
+    for (QPushButton* b : soils->findChildren<QPushButton*>())
+      if (b->text() == "Close") close = b;
+    QVERIFY(close && close->text() == "Close");
+    area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->maximum());
+    area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+    QCoreApplication::processEvents();
+    const QRect button(close->mapTo(area->viewport(), QPoint(0, 0)), close->size());
+    QVERIFY2(area->viewport()->rect().contains(button),
+             qPrintable(QString("Close at %1,%2 %3x%4 in a %5x%6 area")
+                            .arg(button.x()).arg(button.y()).arg(button.width()).arg(button.height())
+                            .arg(area->viewport()->width()).arg(area->viewport()->height())));
+
+    // Design charts over a main window near the bottom of the screen.
+    const QRect work = f.screen()->availableGeometry();
+    f.move(work.left(), work.bottom() - 200);
+    f.Project().data.METHOD = 2;
+    dataCommand(f, "ASD/LRFD Design Charts");
+    auto* charts = TfrmDesignCharts::Instance();
+    QVERIFY(charts);
+    QVERIFY(QTest::qWaitForWindowExposed(charts));
+    QVERIFY2(work.contains(charts->frameGeometry()),
+             qPrintable(QString("%1,%2 %3x%4").arg(charts->x()).arg(charts->y()).arg(charts->width()).arg(charts->height())));
+    f.HideAll();
   }
 
   void startUpWithArgumentWithoutDot() {
