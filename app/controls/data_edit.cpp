@@ -217,7 +217,9 @@ void TDataEdit::Validate() {
       SetNumber(maxVal_);
       message = QStringLiteral("Entry must be less than or equal to ") + FormatNumber(maxVal_);
     } else {
-      ShowValue(v);
+      // A typed entry is taken as the number shown for it; an untouched text keeps the
+      // full value behind it (the text does not change then).
+      setText(FormatNumber(v));
       ok_ = true;
     }
   } catch (const project::EAssignError& e) {

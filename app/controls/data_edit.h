@@ -35,8 +35,8 @@ class TDataEdit : public QLineEdit {
 
   // Reading evaluates the current text; throws project::EAssignError for an invalid entry
   // and project::EMathError for arithmetic without a real result. No range check. Until the
-  // text is changed after a value was shown (SetNumber, a validation), that value is
-  // returned in full: the 8 digits on screen never replace the digits behind them.
+  // text is changed after SetNumber showed a value, that value is returned in full: the 8
+  // digits on screen never replace the digits behind them. A typed entry is the number shown.
   double Number() const;
   // Clamps `v` to [MinVal, MaxVal] and shows it (8 significant digits, or hexadecimal).
   void SetNumber(double v);

@@ -266,6 +266,7 @@ TTopLevelDialog::TTopLevelDialog(DialogHost& host, QWidget* parent) : TFieldDial
   scroll_ = new QScrollArea(this);
   scroll_->setFrameShape(QFrame::NoFrame);
   scroll_->setWidgetResizable(true);
+  scroll_->setFocusPolicy(Qt::NoFocus);  // the focus belongs to the fields
   content_ = new QWidget;
   scroll_->setWidget(content_);
   auto* outer = new QVBoxLayout(this);
