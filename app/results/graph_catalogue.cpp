@@ -81,4 +81,16 @@ TGraphCatalogue::TGraphCatalogue() {
     DefineGraph(graphs_[static_cast<std::size_t>(i)], GraphIndex(i));
 }
 
+void TGraphCatalogue::ResetProjectTexts() {
+  for (int i = 0; i < kGraphCount; ++i) {
+    TGraphPlot& g = graphs_[static_cast<std::size_t>(i)];
+    const GraphDefinition& d = kDefinitions[static_cast<std::size_t>(i)];
+    g.Caption = std::string(d.caption);
+    g.XCaption = std::string(d.x_caption);
+    g.YCaption = std::string(d.y_caption);
+    g.UserCaption.clear();
+    for (int k = 0; k < g.LineCount(); ++k) g.Lines(k).SetLineName({});
+  }
+}
+
 }  // namespace korva::results

@@ -50,6 +50,13 @@ class TGraphCatalogue {
   const TGraphPlot& operator[](GraphIndex index) const {
     return graphs_[static_cast<std::size_t>(index)];
   }
+  // Forgets the texts that belong to one project's results, for a project opened or
+  // created: each graph's title, axis captions and user caption ("Graph Title") go back to
+  // the definition, and curve names given in the legend editor back to the default names.
+  // Curves and display settings (legend, markers, font size, line width, soil layers, the
+  // caption's location) are kept.
+  void ResetProjectTexts();
+
   // Design chart n, 0..9.
   TGraphPlot& Chart(int n) { return graphs_[static_cast<std::size_t>(kPltChart1 + n)]; }
   const TGraphPlot& Chart(int n) const { return graphs_[static_cast<std::size_t>(kPltChart1 + n)]; }

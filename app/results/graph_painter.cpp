@@ -16,6 +16,8 @@
 #include <cstdlib>
 #include <limits>
 #include <numbers>
+#include <optional>
+#include <vector>
 
 #include "evaluator.h"
 
@@ -253,6 +255,23 @@ QImage MakePattern(int code, bool printer) {
 
 // ---- Drawing steps --------------------------------------------------------------------------
 
+// Line widths that look the same on every target: one pixel on the screen, the same
+// fraction of an inch on a printer page (a 1200 dpi page would otherwise get lines of a
+// 1/1200 inch that viewers draw as heavy black ones).
+// The frame and the tick marks: 1/96 inch.
+int FrameWidth(int ppi) { return std::max(1, (ppi + 48) / 96); }
+// The dotted grid: 1/200 inch, in a light grey (a 1 pixel dotted black line on the
+// screen is seen as a light grey line; a printed one must look the same).
+int GridWidth(int ppi) { return std::max(1, (ppi + 100) / 200); }
+const QColor kGridColour(150, 150, 150);
+
+// The start of a span of `length` pixels moved, when needed, so that the span lies within
+// lo..hi (hi exclusive); a span longer than lo..hi starts at lo.
+int KeepWithin(int start, int length, int lo, int hi) {
+  if (start + length > hi) start = hi - length;
+  return std::max(start, lo);
+}
+
 struct Target {
   QPainter& p;
   TGraphPlot& graph;
@@ -308,6 +327,21 @@ void DrawCaptions(Target& t) {
   const bool user = !g.UserCaption.empty();
   const int centre = std::abs(b.Left + b.Right);
 
+  // A caption longer than the target is drawn in a font small enough to fit it.
+  const QFont font = p.font();
+  const auto fit = [&](const QString& s, int room) {
+    const int w = fm.horizontalAdvance(s);
+    QFont f = font;
+    if (w > room && room > 0)
+      f.setPixelSize(std::max(1, static_cast<int>(static_cast<long long>(t.h) * room / w)));
+    p.setFont(f);
+    return p.fontMetrics().horizontalAdvance(s);
+  };
+  // Centred on the target, and kept on it when wider than the room either side.
+  const auto left = [&](const QString& s) {
+    const int w = fit(s, b.Width());
+    return KeepWithin((centre - w) / 2, w, b.Left, b.Right);
+  };
   const QString x = QString::fromStdString(g.XAxisCaption());
   int top = 0;
   if (g.XOnTop) {
@@ -315,16 +349,18 @@ void DrawCaptions(Target& t) {
   } else {
     top = b.Bottom - fm.height() - (user && !g.UserCaptionOnTop ? t.h / 8 + t.h : 0);
   }
-  TextAt(p, (centre - fm.horizontalAdvance(x)) / 2, top, x);
+  TextAt(p, left(x), top, x);
 
   if (user) {
     const QString u = QString::fromStdString(g.UserCaption);
-    TextAt(p, (centre - fm.horizontalAdvance(u)) / 2,
-           g.UserCaptionOnTop ? b.Top : b.Bottom - fm.height(), u);
+    TextAt(p, left(u), g.UserCaptionOnTop ? b.Top : b.Bottom - fm.height(), u);
   }
 
+  // Reading upward from its origin: the text covers origin - width .. origin.
   const QString y = QString::fromStdString(g.YAxisCaption());
-  TextUp(p, b.Left, (b.Bottom + b.Top + fm.horizontalAdvance(y)) / 2, y);
+  const int w = fit(y, b.Height());
+  TextUp(p, b.Left, KeepWithin((b.Bottom + b.Top + w) / 2 - w, w, b.Top, b.Bottom) + w, y);
+  p.setFont(font);
 }
 
 QString TickLabel(double v) {
@@ -337,8 +373,12 @@ void DrawMarks(Target& t, const TMarks& marks) {
   const TGraphPlot& g = t.graph;
   const TPixelRect& ga = t.area.GraphArea;
   const TFloatRect& v = g.View.LogicBounds;
-  const QPen solid(Qt::black, 1, Qt::SolidLine);
-  const QPen dotted(Qt::black, 1, Qt::DotLine);
+  const QPen solid(Qt::black, FrameWidth(t.ppx), Qt::SolidLine);
+  // Wide dots get flat ends: square ones would lengthen every dot into its gap.
+  const int gridWidth = GridWidth(t.ppx);
+  const QPen dotted(kGridColour, gridWidth, Qt::DotLine,
+                    gridWidth > 1 ? Qt::FlatCap : Qt::SquareCap);
+  const TPixelRect& b = t.area.Bounds;
   p.setBrush(Qt::NoBrush);
   if (t.h > 0) p.setFont(PlotFont(t.h, false));
   const QFontMetrics fm = p.fontMetrics();
@@ -359,8 +399,10 @@ void DrawMarks(Target& t, const TMarks& marks) {
         if (t.h > 0) {
           const QString s = TickLabel(value);
           const int top = g.XOnTop ? ga.Top - fm.height() - t.ppy / 32 : ga.Bottom + t.ppy / 16;
+          const int w = fm.horizontalAdvance(s);
           p.setPen(Qt::black);
-          TextAt(p, px - fm.horizontalAdvance(s) / 2, top, s);
+          // Centred on the tick; the labels of the outermost ticks stay on the target.
+          TextAt(p, KeepWithin(px - w / 2, w, b.Left, b.Right), top, s);
         }
       }
       p.setPen(solid);
@@ -384,8 +426,10 @@ void DrawMarks(Target& t, const TMarks& marks) {
         p.drawLine(ga.Left, py, ga.Right, py);
         if (t.h > 0) {
           const QString s = TickLabel(value);
+          const int w = fm.horizontalAdvance(s);
           p.setPen(Qt::black);
-          TextUp(p, ga.Left - fm.height() - t.ppx / 32, py + fm.horizontalAdvance(s) / 2, s);
+          TextUp(p, ga.Left - fm.height() - t.ppx / 32,
+                 KeepWithin(py + w / 2 - w, w, b.Top, b.Bottom) + w, s);
         }
       }
       p.setPen(solid);
@@ -499,55 +543,81 @@ void DrawLines(Target& t) {
   p.setClipRect(t.area.Bounds.ToQRect());
 }
 
-void DrawLegend(Target& t) {
-  QPainter& p = t.p;
-  const TGraphPlot& g = t.graph;
-  const TDrawArea& a = t.area;
-  const TPixelRect& ga = a.GraphArea;
-  if (t.h > 0) p.setFont(PlotFont(t.h, false));
-  const QFontMetrics fm = p.fontMetrics();
+// The names of the printed legend box: the visible active curves, with their legend index
+// (the position among the active curves, which gives colour and marker).
+struct LegendEntry {
+  int index;
+  QString name;
+};
 
-  int count = 0, widest = 0;
-  for (int i = 0; i < g.LineCount(); ++i) {
-    const TLine& line = g.Lines(i);
-    if (!line.Active || !line.Visible) continue;
-    ++count;
-    widest = std::max(widest, fm.horizontalAdvance(QString::fromStdString(g.LineName(i))));
-  }
-  const int ht = fm.height();
-  const auto place = [](int from, int span, int pos, int size) {
-    if (size <= 0) return from;
-    return from + static_cast<int>(static_cast<long long>(span) * pos / size);
-  };
-  const int x0 = place(ga.Left, ga.Right - ga.Left, a.LegendPos.x(), a.LegendClient.width());
-  const int y0 = place(ga.Top, ga.Bottom - ga.Top, a.LegendPos.y(), a.LegendClient.height());
-
-  p.setPen(QPen(Qt::black, 1));
-  p.setBrush(Qt::white);
-  RectangleTo(p, x0, y0, x0 + widest + 3 * t.ppx / 16,
-              y0 + count * (t.ppy / 32 + ht) + t.ppy / 32);
-
-  const int x = x0 + t.ppx / 16;
-  int y = y0 + t.ppy / 32;
-  const QPen markerPen(Qt::black, t.curveWidth, Qt::SolidLine, Qt::RoundCap, Qt::MiterJoin);
+std::vector<LegendEntry> PrintedLegendEntries(const TGraphPlot& g) {
+  std::vector<LegendEntry> entries;
   int entry = 0;
   for (int i = 0; i < g.LineCount(); ++i) {
     const TLine& line = g.Lines(i);
     if (!line.Active) continue;
-    if (line.Visible) {
-      p.setPen(markerPen);
-      p.setBrush(Qt::NoBrush);
-      const QVector<QPoint> outline = MarkerOutline(entry, a.PixelsPerInch);
-      QVector<QLine> lines;
-      AddMarker(lines, outline, QPoint(x, y + ht / 2));
-      p.drawLines(lines);
-      if (t.h > 0) {
-        p.setPen(LineColor(entry));
-        TextAt(p, x + t.ppx / 16, y, QString::fromStdString(g.LineName(i)));
-      }
-      y += t.ppy / 32 + ht;
-    }
+    if (line.Visible) entries.push_back({entry, QString::fromStdString(g.LineName(i))});
     ++entry;
+  }
+  return entries;
+}
+
+// The box around the entries: the widest name plus 3/16 inch, one line and 1/32 inch per
+// entry plus 1/32 inch.
+QSize LegendBoxSize(const std::vector<LegendEntry>& entries, const QFontMetrics& fm, QPoint ppi) {
+  int widest = 0;
+  for (const LegendEntry& e : entries)
+    widest = std::max({widest, fm.horizontalAdvance(e.name), fm.boundingRect(e.name).right() + 1});
+  const int n = static_cast<int>(entries.size());
+  return QSize(widest + 3 * ppi.x() / 16, n * (ppi.y() / 32 + fm.height()) + ppi.y() / 32);
+}
+
+// The box at the user's place (or where it hides no curve), kept inside the target.
+QRect PlaceLegendBox(const TDrawArea& a, const TGraphPlot& g, QSize size) {
+  const QPointF place = FreeLegendPlace(a, g, size, a.LegendPlace);
+  const QPoint c = LegendCorner(a, size, place);
+  const TPixelRect& b = a.Bounds;
+  return QRect(QPoint(KeepWithin(c.x(), size.width(), b.Left, b.Right),
+                      KeepWithin(c.y(), size.height(), b.Top, b.Bottom)),
+               size);
+}
+
+int BaseFontHeight(const QPainter& p, const TDrawArea& area) {
+  if (area.FontHeight > 0) return area.FontHeight;
+  return p.device() ? FontPixelHeight(p.font(), *p.device()) : 0;
+}
+
+void DrawLegend(Target& t) {
+  QPainter& p = t.p;
+  const TGraphPlot& g = t.graph;
+  const TDrawArea& a = t.area;
+  if (t.h > 0) p.setFont(PlotFont(t.h, false));
+  const QFontMetrics fm = p.fontMetrics();
+  const std::vector<LegendEntry> entries = PrintedLegendEntries(g);
+  if (entries.empty()) return;  // nothing to explain
+  const int ht = fm.height();
+  const QRect box = PlaceLegendBox(a, g, LegendBoxSize(entries, fm, a.PixelsPerInch));
+  const int x0 = box.left(), y0 = box.top();
+
+  p.setPen(QPen(Qt::black, FrameWidth(t.ppx)));
+  p.setBrush(Qt::white);
+  RectangleTo(p, x0, y0, x0 + box.width(), y0 + box.height());
+
+  const int x = x0 + t.ppx / 16;
+  int y = y0 + t.ppy / 32;
+  const QPen markerPen(Qt::black, t.curveWidth, Qt::SolidLine, Qt::RoundCap, Qt::MiterJoin);
+  for (const LegendEntry& e : entries) {
+    p.setPen(markerPen);
+    p.setBrush(Qt::NoBrush);
+    const QVector<QPoint> outline = MarkerOutline(e.index, a.PixelsPerInch);
+    QVector<QLine> lines;
+    AddMarker(lines, outline, QPoint(x, y + ht / 2));
+    p.drawLines(lines);
+    if (t.h > 0) {
+      p.setPen(LineColor(e.index));
+      TextAt(p, x + t.ppx / 16, y, e.name);
+    }
+    y += t.ppy / 32 + ht;
   }
   p.setPen(Qt::black);
 }
@@ -581,11 +651,15 @@ void DrawLayers(Target& t) {
     p.setBackground(Qt::white);
     RectangleTo(p, la.Left, top, la.Right - 1, i + 1 < n ? yb + 1 : yb);
 
+    // The name is centred on the part of the layer the column shows, so that a thick
+    // layer below the end of the depth axis (or above a zoomed view) still shows it.
     const QString name = QString::fromStdString(g.LayerLines(i).LineName(g.CurveName));
-    if (t.H > 0 && !name.isEmpty()) {
+    const int shownTop = std::max(std::min(top, yb), la.Top);
+    const int shownBottom = std::min(std::max(top, yb), la.Bottom);
+    if (t.H > 0 && !name.isEmpty() && shownBottom > shownTop) {
       p.setPen(Qt::black);
       TextAt(p, (la.Left + la.Right - fm.horizontalAdvance(name)) / 2,
-             (top + yb - fm.height()) / 2, name);
+             (shownTop + shownBottom - fm.height()) / 2, name);
     }
     p.setBackgroundMode(Qt::TransparentMode);
     top = yb;
@@ -604,9 +678,20 @@ bool UsableBounds(const TFloatRect& b) {
 
 // ---- Colours, fonts, markers and patterns ------------------------------------------------
 
+QColor ReadableOnWhite(QRgb rgb) {
+  // Lightness as the eye sees it; silver (0.75), yellow (0.89), aqua (0.70) and lime (0.59)
+  // are scaled down to 0.5, where a thin line on white still reads clearly.
+  constexpr double kMaxLuma = 0.5;
+  const double luma = (0.299 * qRed(rgb) + 0.587 * qGreen(rgb) + 0.114 * qBlue(rgb)) / 255.0;
+  if (luma <= kMaxLuma) return QColor::fromRgb(rgb);
+  const double f = kMaxLuma / luma;
+  const auto scale = [f](int c) { return static_cast<int>(std::lround(c * f)); };
+  return QColor(scale(qRed(rgb)), scale(qGreen(rgb)), scale(qBlue(rgb)));
+}
+
 QColor LineColor(int ordinal) {
   const int i = ((ordinal % kLineColorCount) + kLineColorCount) % kLineColorCount;
-  return QColor::fromRgb(kLineColors[static_cast<std::size_t>(i)]);
+  return ReadableOnWhite(kLineColors[static_cast<std::size_t>(i)]);
 }
 
 int ColorOrdinal(const TGraphPlot& graph, int curve) {
@@ -760,12 +845,13 @@ void LayoutPage(TDrawArea& a, const TGraphPlot& graph) {
   TPixelRect& g = a.GraphArea;
   const int room = 2 * h + ppx / 8 + h / 8;
   g.Left = b.Left + room;
-  g.Right = b.Right;
+  // Half a tick label beyond the last tick, as in the window.
+  g.Right = b.Right - ppx / 4 - h / 2;
   if (graph.XOnTop) {
     g.Top = b.Top + room;
-    g.Bottom = b.Bottom;
+    g.Bottom = b.Bottom - ppy / 4 - h / 2;
   } else {
-    g.Top = b.Top;
+    g.Top = b.Top + h / 2 + ppy / 4;
     g.Bottom = b.Bottom - room;
   }
   if (!graph.UserCaption.empty()) {
@@ -775,6 +861,159 @@ void LayoutPage(TDrawArea& a, const TGraphPlot& graph) {
       g.Bottom -= ppy / 2;
   }
   LayoutLayers(a, graph);
+}
+
+TDrawArea PageArea(const QPaintDevice& page, const TGraphPlot& graph) {
+  TDrawArea a;
+  a.Bounds = {0, 0, page.width(), page.height()};
+  a.PixelsPerInch = QPoint(page.logicalDpiX(), page.logicalDpiY());
+  a.FontHeight = DeviceFontHeight(page);
+  LayoutPage(a, graph);
+  a.MessedUp = false;
+  a.PrintLegend = true;
+  return a;
+}
+
+// ---- Legend placement --------------------------------------------------------------------------
+
+namespace {
+
+// The graph area less the legend inset: where a legend inside the graph goes.
+QRect LegendRoom(const TDrawArea& a) {
+  const TPixelRect& g = a.GraphArea;
+  const int inset = LegendInset(a.PixelsPerInch);
+  return QRect(QPoint(g.Left + inset, g.Top + inset), QPoint(g.Right - inset, g.Bottom - inset));
+}
+
+// Whether the segment p-q passes through `r` (inclusive edges): Liang-Barsky clipping.
+bool SegmentMeetsRect(QPointF p, QPointF q, const QRectF& r) {
+  double t0 = 0.0, t1 = 1.0;
+  const double dx = q.x() - p.x(), dy = q.y() - p.y();
+  const double edges[4][2] = {{-dx, p.x() - r.left()},
+                              {dx, r.right() - p.x()},
+                              {-dy, p.y() - r.top()},
+                              {dy, r.bottom() - p.y()}};
+  for (const auto& e : edges) {
+    const double num = e[1], den = e[0];
+    if (den == 0.0) {
+      if (num < 0.0) return false;
+      continue;
+    }
+    const double t = num / den;
+    if (den < 0.0) {
+      if (t > t1) return false;
+      t0 = std::max(t0, t);
+    } else {
+      if (t < t0) return false;
+      t1 = std::min(t1, t);
+    }
+  }
+  return t0 <= t1;
+}
+
+}  // namespace
+
+int LegendInset(QPoint pixelsPerInch) {
+  return pixelsPerInch.y() / 16 + FrameWidth(pixelsPerInch.x()) + 1;
+}
+
+QPoint LegendCorner(const TDrawArea& area, QSize size, QPointF place) {
+  const QRect room = LegendRoom(area);
+  const auto at = [](int from, int free, double f) {
+    if (!std::isfinite(f)) f = 0.0;
+    return from + static_cast<int>(std::lround(std::clamp(f, -1e3, 1e3) * std::max(0, free)));
+  };
+  return QPoint(at(room.left(), room.width() - size.width(), place.x()),
+                at(room.top(), room.height() - size.height(), place.y()));
+}
+
+QPointF LegendPlaceOf(const TDrawArea& area, QSize size, QPoint corner) {
+  const QRect room = LegendRoom(area);
+  const auto fraction = [](int from, int free, int pos) {
+    return free > 0 ? static_cast<double>(pos - from) / free : 0.0;
+  };
+  return QPointF(fraction(room.left(), room.width() - size.width(), corner.x()),
+                 fraction(room.top(), room.height() - size.height(), corner.y()));
+}
+
+int HiddenCurvePieces(const TDrawArea& area, const TGraphPlot& g, const QRect& rect) {
+  const TPixelRect& ga = area.GraphArea;
+  const TFloatRect& v = g.View.LogicBounds;
+  // Markers reach 1/32 inch around their point, and lines are as wide as their pen.
+  const double reach = area.PixelsPerInch.x() / 32.0 + 2.0;
+  const QRectF r = QRectF(rect).adjusted(-reach, -reach, reach, reach);
+  const QRectF graph(QPointF(ga.Left, ga.Top), QPointF(ga.Right, ga.Bottom));
+  int hidden = 0;
+  for (int i = 0; i < g.LineCount(); ++i) {
+    const TLine& line = g.Lines(i);
+    if (!line.Active || !line.Visible) continue;
+    std::optional<QPointF> last;
+    for (const TFloatPoint& pt : line.Data) {
+      if (!Finite(pt)) {
+        last.reset();
+        continue;
+      }
+      const QPointF px = ToPixel(ga, v, g.XOnTop, pt);
+      // Only what the graph area shows counts (curves are clipped to it).
+      if (last ? SegmentMeetsRect(*last, px, r) && SegmentMeetsRect(*last, px, graph)
+               : r.contains(px) && graph.contains(px))
+        ++hidden;
+      last = px;
+    }
+  }
+  return hidden;
+}
+
+QPointF FreeLegendPlace(const TDrawArea& area, const TGraphPlot& graph, QSize size,
+                        std::optional<QPointF> near) {
+  const auto hidden = [&](QPointF place) {
+    return HiddenCurvePieces(area, graph, QRect(LegendCorner(area, size, place), size));
+  };
+  if (near) {
+    if (hidden(*near) == 0) return *near;
+    // The free place whose corner lies closest to the user's.
+    constexpr int kSteps = 12;
+    const QPoint from = LegendCorner(area, size, *near);
+    std::optional<QPointF> best;
+    double bestDistance = 0.0;
+    for (int j = 0; j <= kSteps; ++j) {
+      for (int i = 0; i <= kSteps; ++i) {
+        const QPointF place(double(i) / kSteps, double(j) / kSteps);
+        const QPoint d = LegendCorner(area, size, place) - from;
+        const double distance = std::hypot(double(d.x()), double(d.y()));
+        if (best && distance >= bestDistance) continue;
+        if (hidden(place) == 0) {
+          best = place;
+          bestDistance = distance;
+        }
+      }
+    }
+    return best ? *best : *near;
+  }
+  std::vector<QPointF> places = {{1, 1}, {1, 0}, {0, 1}, {0, 0}};
+  constexpr int kSteps = 6;
+  for (int j = 0; j <= kSteps; ++j)
+    for (int i = kSteps; i >= 0; --i) places.emplace_back(double(i) / kSteps, double(j) / kSteps);
+  QPointF best = places.front();
+  int fewest = std::numeric_limits<int>::max();
+  for (QPointF place : places) {
+    const int n = hidden(place);
+    if (n < fewest) {
+      fewest = n;
+      best = place;
+      if (n == 0) break;
+    }
+  }
+  return best;
+}
+
+QRect PrintedLegendRect(QPainter& painter, TGraphPlot& graph, const TDrawArea& area) {
+  const int h = ScaledTextHeight(BaseFontHeight(painter, area), graph.SizeFont);
+  const QFont font = h > 0 ? PlotFont(h, false) : painter.font();
+  const QFontMetrics fm(font, painter.device());
+  if (!UsableBounds(graph.View.LogicBounds)) ResetView(graph);
+  return PlaceLegendBox(area, graph,
+                        LegendBoxSize(PrintedLegendEntries(graph), fm, area.PixelsPerInch));
 }
 
 // ---- Bounds and zooming ----------------------------------------------------------------------
@@ -942,9 +1181,7 @@ void DrawPlot(QPainter& painter, TGraphPlot& graph, const TDrawArea& area) {
   Target t{painter, graph, area};
   t.ppx = area.PixelsPerInch.x();
   t.ppy = area.PixelsPerInch.y();
-  t.H = area.FontHeight > 0 ? area.FontHeight
-                            : (painter.device() ? FontPixelHeight(painter.font(), *painter.device())
-                                                : 0);
+  t.H = BaseFontHeight(painter, area);
   t.h = ScaledTextHeight(t.H, graph.SizeFont);
 
   // Background.
@@ -971,7 +1208,7 @@ void DrawPlot(QPainter& painter, TGraphPlot& graph, const TDrawArea& area) {
   if (graph.ShowLayers) DrawLayers(t);
 
   painter.setClipRect(bounds);
-  painter.setPen(QPen(Qt::black, 1, Qt::SolidLine));
+  painter.setPen(QPen(Qt::black, FrameWidth(t.ppx), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
   painter.setBrush(Qt::NoBrush);
   painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
   const TPixelRect& ga = area.GraphArea;

@@ -12,6 +12,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPoint>
+#include <QPointF>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -56,10 +57,12 @@ struct TDrawArea {
   int FontHeight = 0;
   bool MessedUp = false;     // the target is a bitmap being saved
   bool PrintLegend = false;  // the legend box is drawn into the picture (printer, bitmap)
-  // Where the legend list sits in the window (top-left corner) and the window's client
-  // size; the printed legend box takes the same relative place in the graph area.
-  QPoint LegendPos;
-  QSize LegendClient;
+  // Where the printed legend box goes: the place the user gave the legend in the window,
+  // as fractions of the room the graph area leaves beside the box (see LegendCorner), or
+  // none for a legend never moved by the user: the box then goes where it hides no curve.
+  // A box that is larger on the page than the legend in the window and would hide a curve
+  // at the user's place moves to the nearest place where it hides none.
+  std::optional<QPointF> LegendPlace;
 };
 
 // ---- Colours, fonts, markers and fill patterns -------------------------------------------
@@ -67,8 +70,12 @@ struct TDrawArea {
 // The 17 curve colours, indexed by a colour ordinal modulo 17.
 inline constexpr int kLineColorCount = 17;
 extern const std::array<QRgb, kLineColorCount> kLineColors;
-// kLineColors[ordinal mod 17]; negative ordinals wrap the same way.
+// The colour curves, legend entries and curve names are drawn in: kLineColors[ordinal mod
+// 17] (negative ordinals wrap the same way), with the light entries (silver, yellow, aqua,
+// lime) darkened to a readable lightness on white; the hue stays.
 QColor LineColor(int ordinal);
+// `rgb` darkened, hue kept, to at most half the lightness of white (Rec. 601 luma).
+QColor ReadableOnWhite(QRgb rgb);
 
 // The colour ordinal of curve `curve`: its position among the active curves, or -1 when
 // the curve is inactive (inactive curves use up no colour). Also the curve's legend index.
@@ -111,8 +118,36 @@ TDrawArea LayoutWindow(int width, int height, QPoint pixelsPerInch, int baseFont
                        const TGraphPlot& graph);
 
 // The printer page layout: with area.Bounds, area.PixelsPerInch and area.FontHeight set,
-// computes GraphArea (filling the page to its right/bottom edges) and LayersArea.
+// computes GraphArea and LayersArea. The axis label sides get the room of the print rules;
+// the far sides keep the window's room, so that the labels at the last ticks and the
+// frame stay on the page.
 void LayoutPage(TDrawArea& area, const TGraphPlot& graph);
+// The whole printable area of `page` (a printer or PDF writer) laid out by LayoutPage, with
+// the page's resolution and the base font height of a fresh canvas on it.
+TDrawArea PageArea(const QPaintDevice& page, const TGraphPlot& graph);
+
+// ---- Legend placement ------------------------------------------------------------------------
+
+// A legend inside the graph area keeps this distance from the frame: clear of the ticks.
+int LegendInset(QPoint pixelsPerInch);
+// Top-left corner of a legend of `size` at `place`: fractions of the room the graph area
+// (less the inset) leaves beside the legend, (0, 0) flush upper left, (1, 1) flush lower
+// right. Fractions outside 0..1 put the legend partly or wholly outside the graph area.
+QPoint LegendCorner(const TDrawArea& area, QSize size, QPointF place);
+// The place of a legend of `size` whose top-left corner is `corner`; the inverse of
+// LegendCorner (0 on an axis where the legend fills the room).
+QPointF LegendPlaceOf(const TDrawArea& area, QSize size, QPoint corner);
+// Where a legend of `size` hides no visible curve (points, lines and markers) of the
+// graph's current view: the first free place among the lower right, upper right, lower left
+// and upper left corners of the graph area and then a grid of places across it; with no
+// free place the one hiding the fewest curve pieces. With `near` (the user's place): that
+// place when it is free, else the free place closest to it, else `near` itself.
+QPointF FreeLegendPlace(const TDrawArea& area, const TGraphPlot& graph, QSize size,
+                        std::optional<QPointF> near = std::nullopt);
+// How many curve pieces (line segments and markers of visible curves) `rect` hides.
+int HiddenCurvePieces(const TDrawArea& area, const TGraphPlot& graph, const QRect& rect);
+// The legend box drawn into a picture or page (PrintLegend): its rectangle, inside Bounds.
+QRect PrintedLegendRect(QPainter& painter, TGraphPlot& graph, const TDrawArea& area);
 
 // ---- Axis bounds and zooming ---------------------------------------------------------------
 

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -29,7 +28,6 @@
 #include <QRadioButton>
 #include <QRubberBand>
 #include <QSaveFile>
-#include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTemporaryFile>
 #include <QVBoxLayout>
@@ -39,6 +37,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "data_edit.h"
 #include "evaluator.h"
 
 namespace korva::results {
@@ -286,26 +285,29 @@ int TPictureSize::WidthPixels() const { return RoundPixels(PixelsPerInch * Width
 
 TSaveAttributesDialog::TSaveAttributesDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(tr("Save Attributes"));
+  information = [this](const QString& text) {
+    QMessageBox::information(this, windowTitle(), text, QMessageBox::Ok);
+  };
   auto* layout = new QVBoxLayout(this);
   auto* form = new QFormLayout;
-  const auto inches = [this](const char* name, double value) {
-    auto* box = new QDoubleSpinBox(this);
-    box->setObjectName(QLatin1String(name));
-    box->setDecimals(2);
-    box->setRange(2.0, 100.0);
-    box->setSingleStep(0.5);
-    box->setValue(value);
-    return box;
+  const auto field = [this, form](const char* name, const QString& caption, double value,
+                                  double minimum, double maximum, bool integer) {
+    auto* edit = new controls::TDataEdit(this);
+    edit->setObjectName(QLatin1String(name));
+    edit->SetIntegerOnly(integer);
+    edit->SetMinVal(minimum);
+    edit->SetMaxVal(maximum);
+    edit->SetNumber(value);
+    edit->SetCaption(caption);
+    edit->information = [this](const QString& text) {
+      if (information) information(text);
+    };
+    form->addRow(edit->EditLabel(), edit);
+    return edit;
   };
-  height_ = inches("height", 4.0);
-  width_ = inches("width", 6.0);
-  ppi_ = new QSpinBox(this);
-  ppi_->setObjectName(QStringLiteral("pixelsPerInch"));
-  ppi_->setRange(10, 2400);
-  ppi_->setValue(72);
-  form->addRow(tr("&Height (in)"), height_);
-  form->addRow(tr("&Width (in)"), width_);
-  form->addRow(tr("&Pixels Per Inch"), ppi_);
+  height_ = field("height", tr("&Height (in)"), 4.0, 2.0, 100.0, false);
+  width_ = field("width", tr("&Width (in)"), 6.0, 2.0, 100.0, false);
+  ppi_ = field("pixelsPerInch", tr("&Pixels Per Inch"), 72, 10, 2400, true);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -313,8 +315,21 @@ TSaveAttributesDialog::TSaveAttributesDialog(QWidget* parent) : QDialog(parent) 
   layout->addWidget(buttons);
 }
 
+void TSaveAttributesDialog::accept() {
+  for (controls::TDataEdit* edit : {height_, width_, ppi_})
+    if (!edit->CloseQuery()) return;  // the field showed its message and has the focus
+  QDialog::accept();
+}
+
 TPictureSize TSaveAttributesDialog::Size() const {
-  return TPictureSize{height_->value(), width_->value(), ppi_->value()};
+  const auto value = [](const controls::TDataEdit* edit, double fallback) {
+    double v = fallback;
+    if (!edit->TryNumber(v) || !(v >= edit->MinVal() && v <= edit->MaxVal())) v = fallback;
+    return v;
+  };
+  const TPictureSize defaults;
+  return TPictureSize{value(height_, defaults.HeightInches), value(width_, defaults.WidthInches),
+                      static_cast<int>(std::lround(value(ppi_, defaults.PixelsPerInch)))};
 }
 
 // ---- The graph window -------------------------------------------------------------------------
@@ -377,6 +392,7 @@ TPlotForm::TPlotForm(TGraphPlot& graph, QWidget* parent) : QWidget(parent), grap
   lp.setColor(QPalette::Base, Qt::white);
   legend_->setPalette(lp);
   legend_->viewport()->installEventFilter(this);
+  legend_->installEventFilter(this);
   legend_->hide();
 
   CreateMenu();
@@ -630,11 +646,27 @@ void TPlotForm::ResizeLegend() {
   legend_->resize(width, n * legendItemHeight_ + 3);
 }
 
+std::optional<QPointF> TPlotForm::LegendPlace() const {
+  if (!legendPos_) return std::nullopt;
+  return LegendPlaceOf(drawWindow_, legend_->size(), *legendPos_);
+}
+
+void TPlotForm::PlaceLegend() {
+  const QSize size = legend_->size();
+  const QPoint at = legendPos_ ? *legendPos_
+                               : LegendCorner(drawWindow_, size,
+                                              FreeLegendPlace(drawWindow_, graph_, size));
+  placedAt_ = at;
+  legend_->move(at);
+  KeepLegendInside();
+}
+
 void TPlotForm::KeepLegendInside() {
   int x = legend_->x(), y = legend_->y();
   if (x + legend_->width() > width()) x = width() - legend_->width();
   if (y + legend_->height() > height()) y = height() - legend_->height();
-  legend_->move(std::max(0, x), std::max(0, y));
+  placedAt_ = QPoint(std::max(0, x), std::max(0, y));
+  legend_->move(placedAt_);
 }
 
 void TPlotForm::ToggleCurve(int entry) {
@@ -652,10 +684,11 @@ void TPlotForm::ToggleCurve(int entry) {
 
 void TPlotForm::Layout(bool anchorLegend) {
   drawWindow_ = LayoutWindow(width(), height(), Ppi(), kWindowFontHeight, graph_);
-  if (anchorLegend)
-    legend_->move(drawWindow_.GraphArea.Right - legend_->width(),
-                  drawWindow_.GraphArea.Bottom - legend_->height());
-  KeepLegendInside();
+  // The user's place is kept apart from where a small window pushes the legend, so that
+  // the size changes of the window (the MDI area restores a window it deactivates and
+  // maximises it again when it comes back) never move it for good.
+  if (anchorLegend) legendPos_.reset();
+  PlaceLegend();
   drawWindow_.MessedUp = false;
   drawWindow_.PrintLegend = false;
   update();
@@ -664,13 +697,10 @@ void TPlotForm::Layout(bool anchorLegend) {
 void TPlotForm::paintEvent(QPaintEvent*) {
   QPainter p(this);
   DrawPlot(p, graph_, drawWindow_);
-  painted_ = true;
 }
 
 void TPlotForm::resizeEvent(QResizeEvent*) {
-  // Until the window has been seen the size changes are those of opening it (maximised),
-  // so the legend stays anchored to the graph's corner; later it keeps its place.
-  Layout(!painted_);
+  Layout(false);
 }
 
 // ---- Mouse: read-out, rubber-band zoom, zoom out -----------------------------------------------
@@ -694,6 +724,7 @@ void TPlotForm::mousePressEvent(QMouseEvent* e) {
     // Zoom out: the visible range doubles around the clicked value, within the full range.
     graph_.View.LogicBounds = ZoomOutAt(graph_.View.MaxLogicBounds, graph_.View.LogicBounds,
                                         ToValue(drawWindow_, graph_, pos));
+    if (!legendPos_) PlaceLegend();  // a legend not placed by the user follows the curves
     update();
   }
 }
@@ -718,12 +749,19 @@ void TPlotForm::mouseReleaseEvent(QMouseEvent* e) {
   const TFloatPoint a = ToValue(drawWindow_, graph_, zoomOrigin_);
   const TFloatPoint b = ToValue(drawWindow_, graph_, end);
   graph_.View.LogicBounds = ZoomToBox(graph_.View.MaxLogicBounds, a, b);
+  if (!legendPos_) PlaceLegend();
   update();
 }
 
 // The legend: a press starts dragging it (it follows the pointer and stays inside the
 // window), a double-click shows or hides the entry's curve.
 bool TPlotForm::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == legend_) {
+    // A move the window did not make itself puts the legend where the user wants it.
+    // (Moves of the hidden list arrive when it is shown; those are the window's own.)
+    if (e->type() == QEvent::Move && legend_->pos() != placedAt_) legendPos_ = legend_->pos();
+    return QWidget::eventFilter(watched, e);
+  }
   if (watched != legend_->viewport()) return QWidget::eventFilter(watched, e);
   switch (e->type()) {
     case QEvent::MouseButtonPress: {
@@ -738,7 +776,7 @@ bool TPlotForm::eventFilter(QObject* watched, QEvent* e) {
       const QPoint to = mapFromGlobal(me->globalPosition().toPoint()) - dragPoint_;
       const int x = std::max(0, std::min(to.x(), width() - legend_->width()));
       const int y = std::max(0, std::min(to.y(), height() - legend_->height()));
-      legend_->move(x, y);
+      legend_->move(x, y);  // recorded as the user's place (Move, below)
       return true;
     }
     case QEvent::MouseButtonRelease:
@@ -794,7 +832,7 @@ void TPlotForm::EditActiveCurves() {
   for (int i = 0; i < n; ++i) graph_.Lines(i).Active = result[static_cast<std::size_t>(i)];
   BuildLegend();
   ResizeLegend();
-  KeepLegendInside();
+  PlaceLegend();
   legend_->viewport()->update();
   update();
 }
@@ -862,15 +900,8 @@ bool TPlotForm::PrintOn(QPrinter& printer) {
   QPainter painter;
   bool ok = painter.begin(&printer);
   if (ok) {
-    TDrawArea area;
-    area.Bounds = {0, 0, printer.width(), printer.height()};
-    area.PixelsPerInch = QPoint(printer.logicalDpiX(), printer.logicalDpiY());
-    area.FontHeight = DeviceFontHeight(printer);
-    LayoutPage(area, graph_);
-    area.MessedUp = false;
-    area.PrintLegend = true;
-    area.LegendPos = legend_->pos();
-    area.LegendClient = size();
+    TDrawArea area = PageArea(printer, graph_);
+    area.LegendPlace = LegendPlace();
     DrawPlot(painter, graph_, area);
     ok = painter.end();
   }
@@ -930,8 +961,7 @@ bool TPlotForm::SavePicture(const QString& fileName, const TPictureSize& size) {
     TDrawArea area = LayoutWindow(w, h, Ppi(), DeviceFontHeight(image), graph_);
     area.MessedUp = true;
     area.PrintLegend = true;
-    area.LegendPos = legend_->pos();
-    area.LegendClient = this->size();
+    area.LegendPlace = LegendPlace();
     QPainter painter(&image);
     DrawPlot(painter, graph_, area);
   }

@@ -32,8 +32,10 @@ class QMenu;
 class QPrinter;
 class QRadioButton;
 class QRubberBand;
-class QDoubleSpinBox;
-class QSpinBox;
+
+namespace korva::controls {
+class TDataEdit;
+}
 
 namespace korva::results {
 
@@ -120,22 +122,30 @@ struct TPictureSize {
   int WidthPixels() const;
 };
 
-// "Save Attributes": the size of the saved picture (height and width at least 2 inches, at
-// least 10 pixels per inch).
+// "Save Attributes": the size of the saved picture in numeric entry fields: height and
+// width in inches (at least 2), pixels per inch a whole number (at least 10). An entry out
+// of range or not whole is answered with the entry field's message; OK closes the dialog
+// only when every field holds a valid entry.
 class TSaveAttributesDialog : public QDialog {
   Q_OBJECT
 
  public:
   explicit TSaveAttributesDialog(QWidget* parent = nullptr);
+  // The values of the fields; a field without a valid entry gives its default.
   TPictureSize Size() const;
-  QDoubleSpinBox* HeightBox() const { return height_; }
-  QDoubleSpinBox* WidthBox() const { return width_; }
-  QSpinBox* PixelsPerInchBox() const { return ppi_; }
+  controls::TDataEdit* HeightEdit() const { return height_; }
+  controls::TDataEdit* WidthEdit() const { return width_; }
+  controls::TDataEdit* PixelsPerInchEdit() const { return ppi_; }
+  // Validates every field; closes the dialog when all hold valid entries.
+  void accept() override;
+
+  // Shows the fields' messages; replaceable by tests (QMessageBox by default).
+  std::function<void(const QString&)> information;
 
  private:
-  QDoubleSpinBox* height_;
-  QDoubleSpinBox* width_;
-  QSpinBox* ppi_;
+  controls::TDataEdit* height_;
+  controls::TDataEdit* width_;
+  controls::TDataEdit* ppi_;
 };
 
 // ---- The graph window ------------------------------------------------------------------------
@@ -166,6 +176,10 @@ class TPlotForm : public QWidget {
   QMenu* PlotMenu() const { return plotMenu_; }
   QListWidget* Legend() const { return legend_; }
   const TDrawArea& DrawWindow() const { return drawWindow_; }
+  // Where the user put the legend, as fractions of the room beside it in the graph area
+  // (see LegendCorner); none while it has not been moved: it then goes where it hides no
+  // curve. The printed legend box takes this place on the page.
+  std::optional<QPointF> LegendPlace() const;
   // Curve index of each legend entry (and Plot menu curve entry), in legend order.
   const std::vector<int>& LegendCurves() const { return legendCurves_; }
   // The Plot menu's curve entries, in legend order.
@@ -195,8 +209,10 @@ class TPlotForm : public QWidget {
   // reloaded while its window is open.
   void Rebuild();
 
-  // Lays the window out for its current size; with `anchorLegend` the legend's lower right
-  // corner is put at the graph area's lower right corner. The legend is kept inside.
+  // Lays the window out for its current size and places the legend: where the user put
+  // it (moved by dragging, or by any other move of the list), or where it hides no curve;
+  // `anchorLegend` forgets the user's place. The legend is shown inside the window, and
+  // the user's place is kept when a smaller window pushes it in.
   void Layout(bool anchorLegend);
 
   // Writes the graph as a picture of `size` to `fileName` (.png as PNG, anything else as
@@ -234,6 +250,8 @@ class TPlotForm : public QWidget {
   void BuildLegend();
   void ResizeLegend();
   void KeepLegendInside();
+  // Moves the legend list to its place for the current layout and view.
+  void PlaceLegend();
   void UpdateLegendEntry(int entry);
   void UpdateTitle(QPoint pointer);
   QPoint Ppi() const;
@@ -242,13 +260,14 @@ class TPlotForm : public QWidget {
   TGraphPlot& graph_;
   bool valid_ = false;
   TDrawArea drawWindow_;
-  bool painted_ = false;
 
   bool zooming_ = false;
   QPoint zoomOrigin_;
   QPoint movePoint_;
   QRubberBand* band_ = nullptr;
 
+  std::optional<QPoint> legendPos_;  // the user's place of the legend in the window
+  QPoint placedAt_{-1, -1};          // where the window itself last put the legend
   bool dragLegend_ = false;
   QPoint dragPoint_;  // the grab point inside the legend
   QListWidget* legend_ = nullptr;

@@ -1,7 +1,10 @@
 #include "plot_reader.h"
 
 #include <array>
+#include <cmath>
+#include <charconv>
 #include <cstdint>
+#include <system_error>
 
 #include "evaluator.h"
 #include "project_tables.h"
@@ -70,6 +73,22 @@ double StrictFloat(TWordReader& r) {
 
 std::string Number(double v) {
   return project::FormatGeneral(v, 15);
+}
+
+// A value the engine converted to its internal units and back (m -> ft -> in -> m, whose
+// factors agree only to about 1.2e-5, then written with 7 digits), shown as the user
+// entered it: the shortest decimal within 3e-5 of it, so 0.8999891 reads 0.9 and
+// 1.152386 reads 1.1524.
+std::string EnteredNumber(double v) {
+  constexpr double kRoundTrip = 3e-5;
+  if (!std::isfinite(v) || v == 0.0) return Number(v);
+  for (int digits = 1; digits <= 7; ++digits) {
+    const std::string s = project::FormatGeneral(v, digits);
+    double shown = 0.0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), shown);
+    if (ec == std::errc() && std::fabs(shown - v) <= kRoundTrip * std::fabs(v)) return s;
+  }
+  return Number(v);
 }
 
 // Sets every point of every curve to (0, 0), keeping the curves' names and flags, so that
@@ -363,7 +382,8 @@ void ReadPltChart(TGraphPlot& pltChart, int ntop, TWordReader& Reader, int n, in
   for (int i = 0; i < ntop; ++i) {
     const double d = StrictFloat(Reader);
     // English files carry inches and pounds; the chart shows feet and tons.
-    pltChart.Lines(i).SetLineName(si ? "Dia=" + Number(d) + " m" : "Dia=" + Number(d / 12) + " ft");
+    pltChart.Lines(i).SetLineName(si ? "Dia=" + EnteredNumber(d) + " m"
+                                     : "Dia=" + EnteredNumber(d / 12) + " ft");
     for (int k = 0; k < ndata; ++k) {
       const double length = StrictFloat(Reader);
       const double load = StrictFloat(Reader);

@@ -456,6 +456,7 @@ void TMainForm::FileNew() {
   if (QuerySaveChanges()) {
     HideAll();
     project_.Create();
+    graphs_->ResetProjectTexts();  // titles typed for the last project's graphs go
     UpdateCaption();
   }
   showOutput_ = false;
@@ -488,6 +489,7 @@ bool TMainForm::OpenFileName(const QString& file, int filterIndex) {
                      : filterIndex == 3 ? project::kFilter60
                                         : project::kFilter2012;
   const project::ReadResult r = project::CreateFromFile(project_, Std(path), filter);
+  graphs_->ResetProjectTexts();  // titles typed for the last project's graphs go
   if (!r.ok()) information(Q(r.error));
   UpdateCaption();
   showOutput_ = false;

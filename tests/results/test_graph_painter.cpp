@@ -2,17 +2,25 @@
 // colours and markers, layout, and rendered images checked against the mapping.
 #include "graph_painter.h"
 
+#include "evaluator.h"
+
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPaintEngine>
+#include <QPainterPath>
 #include <QPicture>
+#include <QPolygonF>
+#include <QTextItem>
 
+#include <climits>
 #include <cmath>
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -291,8 +299,18 @@ TEST(ZoomTest, ZoomOutDoublesUpToTheFullRange) {
 TEST(ColourTest, ActiveCurvesTakeTheColours) {
   EXPECT_EQ(LineColor(0), QColor(0, 0, 0));
   EXPECT_EQ(LineColor(3), QColor(0, 128, 0));
-  EXPECT_EQ(LineColor(13), QColor(192, 192, 192));
-  EXPECT_EQ(LineColor(16), QColor(0, 255, 255));
+  // The light entries are darkened to half the lightness of white, their hue kept.
+  EXPECT_EQ(LineColor(13), QColor(128, 128, 128));   // silver
+  EXPECT_EQ(LineColor(15), QColor(144, 144, 0));     // yellow
+  EXPECT_EQ(LineColor(16), QColor(0, 182, 182));     // aqua
+  for (int i = 0; i < kLineColorCount; ++i) {
+    const QColor c = LineColor(i);
+    EXPECT_LE(0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue(), 0.5 * 255 + 0.5) << i;
+    const QColor table = QColor::fromRgb(kLineColors[static_cast<std::size_t>(i)]);
+    if (table.hsvSaturation() > 0) {
+      EXPECT_NEAR(c.hsvHue(), table.hsvHue(), 1) << i;
+    }
+  }
   EXPECT_EQ(LineColor(17), LineColor(0));
   EXPECT_EQ(LineColor(-1), LineColor(16));
 
@@ -372,7 +390,8 @@ TEST(LayoutTest, WindowAndPageAreas) {
   EXPECT_EQ(a.LayersArea.Top, a.GraphArea.Top);
   EXPECT_EQ(a.LayersArea.Bottom, a.GraphArea.Bottom);
 
-  // A page: the graph fills the page to its right and bottom edges.
+  // A page: the print room on the label sides, the window's room (ppi / 4 + h / 2) on the
+  // others, for the labels at the last ticks.
   TDrawArea page;
   page.Bounds = {50, 60, 4000, 5000};
   page.PixelsPerInch = {600, 600};
@@ -380,9 +399,14 @@ TEST(LayoutTest, WindowAndPageAreas) {
   g.ShowLayers = false;
   LayoutPage(page, g);
   EXPECT_EQ(page.GraphArea.Left, 50 + 120 + 75 + 7);
-  EXPECT_EQ(page.GraphArea.Right, 4000);
+  EXPECT_EQ(page.GraphArea.Right, 4000 - 150 - 30);
   EXPECT_EQ(page.GraphArea.Top, 60 + 202 + 150);
-  EXPECT_EQ(page.GraphArea.Bottom, 5000);
+  EXPECT_EQ(page.GraphArea.Bottom, 5000 - 150 - 30);
+  g.XOnTop = false;
+  g.UserCaption.clear();
+  LayoutPage(page, g);
+  EXPECT_EQ(page.GraphArea.Top, 60 + 30 + 150);
+  EXPECT_EQ(page.GraphArea.Bottom, 5000 - 202);
 }
 
 TEST(SoilPatternTest, SizesAndBrushes) {
@@ -540,12 +564,13 @@ TEST_F(GraphPainterTest, LegendBoxAndLayerColumn) {
   TDrawArea a = LayoutWindow(800, 600, {96, 96}, 14, g);
   a.PrintLegend = true;
   a.MessedUp = true;
-  a.LegendPos = {400, 300};  // the middle of the window
-  a.LegendClient = {800, 600};
+  a.LegendPlace = QPointF(1, 0.5);  // the user put the legend at the middle of the right side
   QImage img(800, 600, QImage::Format_RGB32);
+  QRect legend;
   {
     QPainter p(&img);
     DrawPlot(p, g, a);
+    legend = PrintedLegendRect(p, g, a);
   }
   const TPixelRect& la = a.LayersArea;
   const int row20 = ToPixel(a, g, {0, 20}).y();
@@ -556,10 +581,13 @@ TEST_F(GraphPainterTest, LegendBoxAndLayerColumn) {
   EXPECT_EQ(img.pixel(la.Left, (row20 + row40) / 2), qRgb(0, 0, 0));
   EXPECT_EQ(img.pixel(la.Left - 2, (row20 + row40) / 2), kWhite);  // the gap to the graph
 
-  // The legend box takes the legend's relative place: the middle of the graph area. It is
-  // outlined in black, filled white over the curves, and holds the names in curve colours.
+  // The legend box takes the legend's place: at the right side of the graph area, centred
+  // on its height. It is outlined in black, filled white, and holds the names in curve
+  // colours.
   const TPixelRect& ga = a.GraphArea;
-  const int x0 = ga.Left + ga.Width() / 2, y0 = ga.Top + ga.Height() / 2;
+  EXPECT_EQ(legend.right(), ga.Right - LegendInset(a.PixelsPerInch));
+  EXPECT_NEAR(legend.center().y(), (ga.Top + ga.Bottom) / 2, 1);
+  const int x0 = legend.left(), y0 = legend.top();
   EXPECT_EQ(img.pixel(x0 + 5, y0), qRgb(0, 0, 0));
   EXPECT_EQ(img.pixel(x0, y0 + 5), qRgb(0, 0, 0));
   EXPECT_EQ(img.pixel(x0 - 1, y0 + 5), kWhite);
@@ -604,6 +632,315 @@ TEST_F(GraphPainterTest, BadInputDrawsSomethingSensibleOrNothing) {
   const QImage img = Render(g, a, 95, 300);
   EXPECT_FALSE(HasColour(img, img.rect(), qRgb(0, 0, 0)));
   EXPECT_FALSE(HasColour(img, img.rect(), qRgb(255, 0, 0)));
+}
+
+// ---- What a page or picture holds -----------------------------------------------------------
+
+// A paint device that records what is drawn on it, in device pixels and without any
+// clipping, so that a test sees what would fall off the edge of a page.
+class InkRecorder : public QPaintDevice {
+ public:
+  struct Ink {
+    QRectF rect;  // what the stroke, fill, image or text covers
+    QPen pen;
+    QBrush brush;
+    QString text;  // for text
+    bool outline = false;  // a rectangle outline (frame, legend box)
+  };
+
+  InkRecorder(QSize size, int dpi) : size_(size), dpi_(dpi), engine_(this) {}
+  QPaintEngine* paintEngine() const override { return &engine_; }
+  std::vector<Ink> inks;
+
+  // The texts drawn, each with its rectangle.
+  std::vector<Ink> Texts() const {
+    std::vector<Ink> t;
+    for (const Ink& i : inks)
+      if (!i.text.isEmpty()) t.push_back(i);
+    return t;
+  }
+  const Ink* Text(const QString& s) const {
+    for (const Ink& i : inks)
+      if (i.text == s) return &i;
+    return nullptr;
+  }
+
+ protected:
+  int metric(PaintDeviceMetric m) const override {
+    switch (m) {
+      case PdmWidth: return size_.width();
+      case PdmHeight: return size_.height();
+      case PdmWidthMM: return size_.width() * 254 / (10 * dpi_);
+      case PdmHeightMM: return size_.height() * 254 / (10 * dpi_);
+      case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return dpi_;
+      case PdmDepth: return 32;
+      case PdmNumColors: return INT_MAX;
+      case PdmDevicePixelRatio: return 1;
+      case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
+      default: return 0;
+    }
+  }
+
+ private:
+  class Engine : public QPaintEngine {
+   public:
+    explicit Engine(InkRecorder* r) : QPaintEngine(QPaintEngine::AllFeatures), r_(r) {}
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    Type type() const override { return QPaintEngine::User; }
+    void updateState(const QPaintEngineState& s) override {
+      if (s.state() & DirtyPen) pen_ = s.pen();
+      if (s.state() & DirtyBrush) brush_ = s.brush();
+      if (s.state() & DirtyTransform) transform_ = s.transform();
+    }
+    void drawLines(const QLineF* lines, int n) override {
+      for (int i = 0; i < n; ++i) Stroke(QRectF(lines[i].p1(), lines[i].p2()).normalized());
+    }
+    void drawLines(const QLine* lines, int n) override {
+      for (int i = 0; i < n; ++i) Stroke(QRectF(QPointF(lines[i].p1()), QPointF(lines[i].p2())).normalized());
+    }
+    void drawRects(const QRectF* rects, int n) override {
+      for (int i = 0; i < n; ++i) Shape(rects[i], true);
+    }
+    void drawRects(const QRect* rects, int n) override {
+      for (int i = 0; i < n; ++i) Shape(QRectF(rects[i]), true);
+    }
+    void drawPolygon(const QPointF* pts, int n, PolygonDrawMode mode) override {
+      const QPolygonF poly(QList<QPointF>(pts, pts + n));
+      if (mode == PolylineMode) Stroke(poly.boundingRect()); else Shape(poly.boundingRect(), false);
+    }
+    void drawPolygon(const QPoint* pts, int n, PolygonDrawMode mode) override {
+      QPolygonF poly;
+      for (int i = 0; i < n; ++i) poly << QPointF(pts[i]);
+      if (mode == PolylineMode) Stroke(poly.boundingRect()); else Shape(poly.boundingRect(), false);
+    }
+    void drawPath(const QPainterPath& path) override { Shape(path.boundingRect(), false); }
+    void drawPoints(const QPointF* pts, int n) override {
+      for (int i = 0; i < n; ++i) Stroke(QRectF(pts[i], QSizeF(0, 0)));
+    }
+    void drawPixmap(const QRectF& r, const QPixmap&, const QRectF&) override { Add(r); }
+    void drawImage(const QRectF& r, const QImage&, const QRectF&, Qt::ImageConversionFlags) override {
+      Add(r);
+    }
+    void drawTiledPixmap(const QRectF& r, const QPixmap&, const QPointF&) override { Add(r); }
+    void drawTextItem(const QPointF& p, const QTextItem& ti) override {
+      const QRectF box(p.x(), p.y() - ti.ascent(), ti.width(), ti.ascent() + ti.descent());
+      InkRecorder::Ink ink{transform_.mapRect(box), pen_, brush_, ti.text()};
+      r_->inks.push_back(ink);
+    }
+
+   private:
+    void Add(const QRectF& r, bool outline = false, qreal grow = 0.0) {
+      InkRecorder::Ink ink{transform_.mapRect(r).adjusted(-grow, -grow, grow, grow), pen_, brush_, {}, outline};
+      r_->inks.push_back(ink);
+    }
+    qreal HalfPen() const { return pen_.style() == Qt::NoPen ? 0.0 : std::max<qreal>(pen_.widthF(), 1.0) / 2; }
+    void Stroke(const QRectF& r) {
+      if (pen_.style() != Qt::NoPen) Add(r, false, HalfPen());
+    }
+    // A filled shape; a white fill with no pen is background and no ink.
+    void Shape(const QRectF& r, bool rect) {
+      const bool fill = brush_.style() != Qt::NoBrush && brush_.color() != Qt::white;
+      if (pen_.style() == Qt::NoPen && !fill) return;
+      Add(r, rect && pen_.style() != Qt::NoPen, HalfPen());
+    }
+
+    InkRecorder* r_;
+    QPen pen_;
+    QBrush brush_;
+    QTransform transform_;
+  };
+
+  QSize size_;
+  int dpi_;
+  mutable Engine engine_;
+};
+
+// A graph like the bundled example's combined capacity plot: three curves from the surface
+// to 60 ft, the total reaching 680 tons (axis to 700), named as the loader names them.
+TGraphPlot CombinedCapacity() {
+  TGraphPlot g;
+  g.XCaption = "Ultimate Axial Capacity";
+  g.XUnits = "F2";
+  g.YCaption = "Depth";
+  g.YUnits = "L2";
+  std::vector<TFloatPoint> skin, tip, total;
+  for (int d = 0; d <= 60; ++d) {
+    skin.push_back({d * d * 0.1, double(d)});
+    tip.push_back({40 + d * 1.5, double(d)});
+    total.push_back({40 + d * 1.5 + d * d * 0.1 + d * 2.5, double(d)});
+  }
+  g.AddLine("  Skin Friction", skin);
+  g.AddLine("  Tip Resistance", tip);
+  g.AddLine("  Total Capacity", total);
+  return g;
+}
+
+// Every label, the whole legend and the complete frame lie on a printed page and on a saved
+// picture, the grid is a thin light dotted line, and the legend hides no curve: for the
+// legend placed by itself and for one the user put at the lower right corner, at the
+// default and the largest text size.
+TEST_F(GraphPainterTest, PageAndPictureHoldEveryLabelTheLegendAndTheFrame) {
+  struct Case {
+    const char* what;
+    bool page;        // printer page (600 dpi), else a 6 x 4 in picture at 72 ppi
+    int sizeFont;
+    std::optional<QPointF> place;
+    bool xOnTop;
+  };
+  const Case cases[] = {
+      {"page", true, 10, std::nullopt, true},
+      {"page, legend put at lower right", true, 10, QPointF(1, 1), true},
+      {"page, 4 x text", true, 40, std::nullopt, true},
+      {"page, x axis at the bottom", true, 10, QPointF(1, 0), false},
+      {"picture", false, 10, std::nullopt, true},
+      {"picture, legend put at lower right, 2 x text", false, 20, QPointF(1, 1), true},
+  };
+  for (const Case& c : cases) {
+    TGraphPlot g = CombinedCapacity();
+    g.SizeFont = c.sizeFont;
+    g.XOnTop = c.xOnTop;
+    ASSERT_TRUE(ResetView(g));
+    ASSERT_DOUBLE_EQ(g.View.LogicBounds.Right, 700);
+    ASSERT_DOUBLE_EQ(g.View.LogicBounds.Bottom, 60);
+
+    // A letter page less 1 inch margins at 600 dpi, or the picture laid out as the window.
+    InkRecorder rec(c.page ? QSize(3900, 5400) : QSize(432, 288), c.page ? 600 : 72);
+    TDrawArea a;
+    if (c.page) {
+      a = PageArea(rec, g);
+    } else {
+      a = LayoutWindow(432, 288, {96, 96}, DeviceFontHeight(rec), g);
+      a.MessedUp = true;
+      a.PrintLegend = true;
+    }
+    a.LegendPlace = c.place;
+    QRect legend;
+    {
+      QPainter p(&rec);
+      DrawPlot(p, g, a);
+      legend = PrintedLegendRect(p, g, a);
+    }
+    const QRectF page(a.Bounds.Left, a.Bounds.Top, a.Bounds.Width(), a.Bounds.Height());
+    for (const InkRecorder::Ink& ink : rec.inks) {
+      EXPECT_TRUE(page.adjusted(-0.5, -0.5, 0.5, 0.5).contains(ink.rect))
+          << c.what << ": " << ink.text.toStdString() << " at " << ink.rect.x() << ","
+          << ink.rect.y() << " " << ink.rect.width() << "x" << ink.rect.height();
+    }
+    // The labels of the outermost major ticks are drawn whole ("700" and "60" at the
+    // default size, not "70" and "0").
+    const TMarks& m = g.View.Marks;
+    ASSERT_TRUE(m.Any) << c.what;
+    const auto lastLabel = [](long long finish, double spacing) {
+      return QString::fromStdString(project::FormatGeneral(double(finish / 5 * 5) * spacing, 4));
+    };
+    if (c.sizeFont == 10) {
+      EXPECT_EQ(lastLabel(m.Finish.x, m.MarkSpacing.x), "700") << c.what;
+      EXPECT_EQ(lastLabel(m.Finish.y, m.MarkSpacing.y), "60") << c.what;
+    }
+    EXPECT_TRUE(rec.Text(lastLabel(m.Finish.x, m.MarkSpacing.x))) << c.what;
+    EXPECT_TRUE(rec.Text(lastLabel(m.Finish.y, m.MarkSpacing.y))) << c.what;
+
+    // The frame is drawn as one rectangle on the graph area.
+    const TPixelRect& ga = a.GraphArea;
+    bool frame = false;
+    for (const InkRecorder::Ink& ink : rec.inks)
+      frame |= ink.outline && ink.pen.color() == Qt::black &&
+               std::abs(ink.rect.center().y() - (ga.Top + ga.Bottom) / 2.0) < 2 &&
+               ink.rect.height() >= ga.Height() && ink.rect.width() >= ga.Width();
+    EXPECT_TRUE(frame) << c.what;
+
+    // The legend box holds every name whole and hides no curve.
+    for (const char* name : {"  Skin Friction", "  Tip Resistance", "  Total Capacity"}) {
+      const InkRecorder::Ink* t = rec.Text(name);
+      ASSERT_TRUE(t) << c.what << ": " << name;
+      EXPECT_TRUE(QRectF(legend).contains(t->rect)) << c.what << ": " << name;
+    }
+    EXPECT_TRUE(page.contains(QRectF(legend))) << c.what;
+    // Also a box the user put at the lower right, where the curves end, moves to the
+    // nearest free place; a legend in 4 x text finds no free room on this page.
+    if (c.sizeFont <= 20) {
+      EXPECT_EQ(HiddenCurvePieces(a, g, legend), 0) << c.what;
+    }
+
+    // The grid: dotted, light grey, about 1/200 inch wide.
+    int grid = 0;
+    for (const InkRecorder::Ink& ink : rec.inks) {
+      if (ink.pen.style() != Qt::DotLine) continue;
+      ++grid;
+      EXPECT_GT(qGray(ink.pen.color().rgb()), 128) << c.what;
+      EXPECT_LE(ink.pen.widthF(), a.PixelsPerInch.x() / 150.0 + 1) << c.what;
+    }
+    EXPECT_GT(grid, 4) << c.what;
+  }
+}
+
+// The legend goes where it hides no curve; the user's place maps to the same place of the
+// graph area at any size.
+TEST(LegendPlaceTest, FreePlaceAndUserPlace) {
+  TGraphPlot g = CombinedCapacity();
+  ASSERT_TRUE(ResetView(g));
+  const TDrawArea a = LayoutWindow(800, 600, {96, 96}, 14, g);
+  const QSize size(140, 60);
+  // The curves end at the lower right (the tip values): the legend goes elsewhere.
+  EXPECT_GT(HiddenCurvePieces(a, g, QRect(LegendCorner(a, size, {1, 1}), size)), 0);
+  const QPointF free = FreeLegendPlace(a, g, size);
+  EXPECT_EQ(HiddenCurvePieces(a, g, QRect(LegendCorner(a, size, free), size)), 0);
+  // Inside the graph area, clear of the ticks.
+  const QRect r(LegendCorner(a, size, free), size);
+  const int inset = LegendInset(a.PixelsPerInch);
+  EXPECT_GE(r.left(), a.GraphArea.Left + inset);
+  EXPECT_LE(r.right(), a.GraphArea.Right - inset);
+  EXPECT_GE(r.top(), a.GraphArea.Top + inset);
+  EXPECT_LE(r.bottom(), a.GraphArea.Bottom - inset);
+  // The user's place is kept when free; else the nearest free place is taken.
+  EXPECT_EQ(FreeLegendPlace(a, g, size, QPointF(1, 0)), QPointF(1, 0));
+  const QPointF moved = FreeLegendPlace(a, g, size, QPointF(1, 1));
+  EXPECT_EQ(HiddenCurvePieces(a, g, QRect(LegendCorner(a, size, moved), size)), 0);
+  EXPECT_GT(moved.x() + moved.y(), 1.0);  // still towards the lower right
+  // Hidden curves need no room.
+  for (int i = 0; i < g.LineCount(); ++i) g.Lines(i).Visible = false;
+  EXPECT_EQ(FreeLegendPlace(a, g, size), QPointF(1, 1));
+
+  // Corner and place are inverse; the corners of the room map to 0 and 1.
+  const TDrawArea small = LayoutWindow(300, 200, {96, 96}, 14, g);
+  for (QPointF place : {QPointF(0, 0), QPointF(1, 1), QPointF(0.25, 0.75), QPointF(-0.2, 1.1)}) {
+    const QPointF back = LegendPlaceOf(small, size, LegendCorner(small, size, place));
+    EXPECT_NEAR(back.x(), place.x(), 0.01);
+    EXPECT_NEAR(back.y(), place.y(), 0.01);
+  }
+  const QPoint lowerRight = LegendCorner(a, size, {1, 1});
+  EXPECT_EQ(lowerRight + QPoint(size.width(), size.height()),
+            QPoint(a.GraphArea.Right - inset + 1, a.GraphArea.Bottom - inset + 1));
+  // A legend larger than the room sits at its upper left.
+  EXPECT_EQ(LegendPlaceOf(small, QSize(1000, 1000), {5, 5}), QPointF(0, 0));
+}
+
+// A thick layer whose bottom lies below the end of the depth axis gets its name in the
+// middle of the part the column shows.
+TEST_F(GraphPainterTest, LayerNameCentredOnTheShownPart) {
+  TGraphPlot g = GraphWith({{{0, 0}, {100, 40}}});
+  g.ShowLayers = true;
+  g.SetLayerLineCount(2);
+  g.LayerLines(0).Data = {{1, 10}};
+  g.LayerLines(0).SetLineName(" CLAY ");
+  g.LayerLines(1).Data = {{7, 200}};  // to 200 ft; the axis ends at 40
+  g.LayerLines(1).SetLineName(" SAND ");
+  ASSERT_TRUE(ResetView(g));
+  ASSERT_DOUBLE_EQ(g.View.LogicBounds.Bottom, 40);
+  InkRecorder rec(QSize(800, 600), 96);
+  const TDrawArea a = LayoutWindow(800, 600, {96, 96}, 14, g);
+  {
+    QPainter p(&rec);
+    DrawPlot(p, g, a);
+  }
+  const InkRecorder::Ink* clay = rec.Text(" CLAY ");
+  const InkRecorder::Ink* sand = rec.Text(" SAND ");
+  ASSERT_TRUE(clay && sand);
+  const int row10 = ToPixel(a, g, {0, 10}).y();
+  EXPECT_NEAR(clay->rect.center().y(), (ToPixel(a, g, {0, 0}).y() + row10) / 2.0, 2);
+  EXPECT_NEAR(sand->rect.center().y(), (row10 + a.LayersArea.Bottom) / 2.0, 2);
+  EXPECT_TRUE(QRectF(a.LayersArea.ToQRect()).contains(sand->rect));
 }
 
 TEST_F(GraphPainterTest, FontFallsBackToAnInstalledSerif) {

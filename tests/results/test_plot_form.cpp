@@ -11,17 +11,17 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QPrinter>
 #include <QRadioButton>
-#include <QDoubleSpinBox>
-#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
 #include <memory>
 
+#include "data_edit.h"
 #include "plot_form.h"
 
 using korva::results::LineColor;
@@ -234,11 +234,16 @@ class PlotFormTest : public QObject {
     QVERIFY(f);
     QVERIFY(QTest::qWaitForWindowExposed(&area));
     QCOMPARE(area.activeSubWindow()->windowTitle(), QString("Skin Friction"));
-    // Opened maximised with the legend in the graph's lower right corner.
+    // Opened maximised with the legend inside the graph where it hides no curve: not in the
+    // lower right corner, where the curves end.
     const auto& ga = f->DrawWindow().GraphArea;
     auto* sub = qobject_cast<QMdiSubWindow*>(f->parentWidget());
     QVERIFY(sub && sub->isMaximized());
-    QCOMPARE(f->Legend()->geometry().bottomRight() + QPoint(1, 1), QPoint(ga.Right, ga.Bottom));
+    const QRect legend = f->Legend()->geometry();
+    QVERIFY(QRect(QPoint(ga.Left, ga.Top), QPoint(ga.Right, ga.Bottom)).contains(legend));
+    QCOMPARE(korva::results::HiddenCurvePieces(f->DrawWindow(), *graph, legend), 0);
+    QVERIFY(legend.bottomRight() + QPoint(1, 1) != QPoint(ga.Right, ga.Bottom));
+    QVERIFY(!f->LegendPlace());
     // Ctrl+Z opens the Plot menu of the active graph window.
     area.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&area));
@@ -367,15 +372,17 @@ class PlotFormTest : public QObject {
     sub("&Line Width", "6 * Default")->trigger();
     QCOMPARE(graph->WidthLine, 6);
 
-    // Font size: bigger legend, anchored again at the graph's lower right corner.
+    // Font size: bigger legend, placed again inside the graph where it hides no curve.
     const int legendHeight = f.Legend()->height();
     f.Legend()->move(0, 0);
+    QVERIFY(f.LegendPlace());
     sub("&Font Size", "2 * Default")->trigger();
     QCOMPARE(graph->SizeFont, 20);
     QVERIFY(f.Legend()->height() > legendHeight);
     const auto& ga = f.DrawWindow().GraphArea;
-    QCOMPARE(f.Legend()->x() + f.Legend()->width(), ga.Right);
-    QCOMPARE(f.Legend()->y() + f.Legend()->height(), ga.Bottom);
+    QVERIFY(!f.LegendPlace());
+    QVERIFY(QRect(QPoint(ga.Left, ga.Top), QPoint(ga.Right, ga.Bottom)).contains(f.Legend()->geometry()));
+    QCOMPARE(korva::results::HiddenCurvePieces(f.DrawWindow(), *graph, f.Legend()->geometry()), 0);
 
     FindAction(menu, "Show &Legend")->trigger();
     QVERIFY(!graph->ShowLegend && !f.Legend()->isVisibleTo(&f));
@@ -419,6 +426,58 @@ class PlotFormTest : public QObject {
     // A resize by the user keeps its place as long as it fits.
     f.resize(700, 500);
     QCOMPARE(legend->pos(), QPoint(0, 0));
+  }
+
+  // A legend placed by the user keeps its place when its window is deactivated (the MDI
+  // area then restores the window to a small size) and activated again, and the print puts
+  // the box at the same place of the page; a legend never moved does the same.
+  void legendKeepsItsPlaceThroughReactivation() {
+    QMdiArea area;
+    area.resize(1000, 750);
+    area.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&area));
+    graph = std::make_unique<TGraphPlot>();
+    Fill(*graph);
+    TGraphPlot other;
+    Fill(other);
+    TPlotForm* f = TPlotForm::Show(&area, *graph);
+    QVERIFY(f);
+    QTRY_VERIFY(f->width() > 800);
+    for (bool moved : {false, true}) {
+      if (moved) {
+        // Dragged by the user towards the upper right.
+        QWidget* vp = f->Legend()->viewport();
+        QTest::mousePress(vp, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(vp, QPoint(5, 5) + QPoint(-100, 40));
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, QPoint(5, 5) + QPoint(-100, 40));
+        QVERIFY(f->LegendPlace());
+      }
+      const QPoint before = f->Legend()->pos();
+      const auto place = f->LegendPlace();
+      TPlotForm* g = TPlotForm::Show(&area, other);
+      QVERIFY(g && g != f);
+      QCOMPARE(area.activeSubWindow()->widget(), g);
+      QVERIFY(f->width() < 400);  // restored to a small size while inactive
+      QCOMPARE(TPlotForm::Show(&area, *graph), f);
+      QCOMPARE(area.activeSubWindow()->widget(), f);
+      QTRY_VERIFY(f->width() > 800);
+      QCOMPARE(f->Legend()->pos(), before);
+      QCOMPARE(f->LegendPlace(), place);
+    }
+
+    // The printed legend box goes to the same place of the graph area (where it hides
+    // no curve there either).
+    const QPointF place = *f->LegendPlace();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    korva::results::TDrawArea page = korva::results::PageArea(printer, *graph);
+    page.LegendPlace = place;
+    QImage scratch(10, 10, QImage::Format_RGB32);
+    QPainter p(&scratch);
+    const QRect box = korva::results::PrintedLegendRect(p, *graph, page);
+    const QPointF printed = korva::results::LegendPlaceOf(page, box.size(), box.topLeft());
+    QVERIFY(std::fabs(printed.x() - place.x()) < 0.01 && std::fabs(printed.y() - place.y()) < 0.01);
+    QCOMPARE(korva::results::HiddenCurvePieces(page, *graph, box), 0);
   }
 
   void activeCurvesDialog() {
@@ -582,12 +641,13 @@ class PlotFormTest : public QObject {
     bool defaults = false;
     f.execDialog = [&defaults](QDialog& d) {
       auto* dlg = qobject_cast<TSaveAttributesDialog*>(&d);
-      defaults = dlg->HeightBox()->value() == 4.0 && dlg->WidthBox()->value() == 6.0 &&
-                 dlg->PixelsPerInchBox()->value() == 72;
-      dlg->HeightBox()->setValue(2.5);
-      dlg->WidthBox()->setValue(3.0);
-      dlg->PixelsPerInchBox()->setValue(96);
-      return int(QDialog::Accepted);
+      defaults = dlg->HeightEdit()->text() == "4" && dlg->WidthEdit()->text() == "6" &&
+                 dlg->PixelsPerInchEdit()->text() == "72";
+      dlg->HeightEdit()->setText("2.5");
+      dlg->WidthEdit()->setText("3");
+      dlg->PixelsPerInchEdit()->setText("96");
+      dlg->accept();
+      return dlg->result();
     };
     f.SaveToDisk();
     QVERIFY(defaults);
@@ -603,15 +663,72 @@ class PlotFormTest : public QObject {
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({written}));
   }
 
-  void saveAttributeLimits() {
+  // The picture size is typed into numeric entry fields: an entry that is not whole or
+  // out of range gets its message, and OK waits for valid entries.
+  void saveAttributeEntries_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");
+    // A value out of range becomes the limit, which OK then takes; other entries stay for
+    // correction.
+    QTest::newRow("fractional ppi") << "pixelsPerInch" << "72.5" << "Entry must be an integer." << "72.5";
+    QTest::newRow("ppi below 10") << "pixelsPerInch" << "5"
+                                  << "Entry must be greater than or equal to 10" << "10";
+    QTest::newRow("ppi above 2400") << "pixelsPerInch" << "3000"
+                                    << "Entry must be less than or equal to 2400" << "2400";
+    QTest::newRow("height 1 in") << "height" << "1" << "Entry must be greater than or equal to 2"
+                                 << "2";
+    QTest::newRow("width a word") << "width" << "wide"
+                                  << "Entry could not be evaluated:\ninvalid character(s) in expression"
+                                  << "wide";
+  }
+  void saveAttributeEntries() {
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QFETCH(QString, shown);
     TSaveAttributesDialog dlg;
-    dlg.HeightBox()->setValue(1.0);
-    dlg.WidthBox()->setValue(0.5);
-    dlg.PixelsPerInchBox()->setValue(3);
+    dlg.information = [this](const QString& t) { messages << t; };
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    auto* edit = dlg.findChild<korva::controls::TDataEdit*>(field);
+    QVERIFY(edit);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, typed);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(messages, QStringList({message}));
+    QCOMPARE(edit->text(), shown);
+    // OK closes the dialog only once every entry is valid.
+    messages.clear();
+    dlg.accept();
+    const bool clamped = shown != typed;
+    QCOMPARE(dlg.result(), int(clamped ? QDialog::Accepted : QDialog::Rejected));
+    QCOMPARE(messages, clamped ? QStringList() : QStringList({message}));
+    if (clamped) {
+      QCOMPARE(field == "height" ? dlg.Size().HeightInches : double(dlg.Size().PixelsPerInch),
+               shown.toDouble());
+    }
+  }
+
+  void saveAttributeValues() {
+    TSaveAttributesDialog dlg;
+    dlg.information = [this](const QString& t) { messages << t; };
+    QCOMPARE(dlg.Size().HeightInches, 4.0);
+    QCOMPARE(dlg.Size().WidthInches, 6.0);
+    QCOMPARE(dlg.Size().PixelsPerInch, 72);
+    dlg.HeightEdit()->setText("2.25");
+    dlg.WidthEdit()->setText("12/5");
+    dlg.PixelsPerInchEdit()->setText("150");
+    dlg.accept();
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(messages, QStringList());
+    QCOMPARE(dlg.WidthEdit()->text(), QString("2.4"));
     const auto size = dlg.Size();
-    QCOMPARE(size.HeightInches, 2.0);
-    QCOMPARE(size.WidthInches, 2.0);
-    QCOMPARE(size.PixelsPerInch, 10);
+    QCOMPARE(size.HeightInches, 2.25);
+    QCOMPARE(size.WidthInches, 2.4);
+    QCOMPARE(size.PixelsPerInch, 150);
     // Rounded half to even.
     QCOMPARE((korva::results::TPictureSize{2.25, 2.05, 10}.HeightPixels()), 22);
     QCOMPARE((korva::results::TPictureSize{2.25, 2.35, 10}.WidthPixels()), 24);

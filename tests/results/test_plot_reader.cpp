@@ -251,6 +251,43 @@ TEST(GraphCatalogue, DefinesTheTwentySixGraphsInOrder) {
   }
 }
 
+// A project opened or created starts without the titles and curve names typed for the last
+// one; the display settings stay.
+TEST(GraphCatalogue, ProjectTextsAreResetDisplaySettingsKept) {
+  TGraphCatalogue c;
+  TGraphPlot& skin = c[kPltSkin];
+  skin.AddLine("Dia=3 ft", {{0, 0}, {10, 5}});
+  skin.AddLine({}, {{0, 0}, {12, 5}});
+  skin.Lines(1).SetLineName("Pier A, east");  // renamed in the legend editor
+  skin.UserCaption = "Pier A";
+  skin.UserCaptionOnTop = true;
+  skin.YCaption = "Elevation";
+  skin.XCaption = "LRFD Side Resistance ";
+  skin.SizeFont = 20;
+  skin.WidthLine = 4;
+  skin.Markers = 0;
+  skin.ShowLegend = false;
+  c.Chart(2).Caption = c.Chart(2).UserCaption = "Design Chart (0.5-in movement)";
+
+  c.ResetProjectTexts();
+  EXPECT_EQ(skin.UserCaption, "");
+  EXPECT_EQ(skin.Caption, "Ultimate Skin Friction vs Depth");
+  EXPECT_EQ(skin.XCaption, "Ultimate Skin Friction ");
+  EXPECT_EQ(skin.YCaption, "Depth ");
+  EXPECT_EQ(skin.LineName(0), "Curve #1");
+  EXPECT_EQ(skin.LineName(1), "Curve #2");
+  EXPECT_EQ(c.Chart(2).Caption, "Design Chart 3");
+  EXPECT_EQ(c.Chart(2).UserCaption, "");
+  // Curves and display settings stay.
+  EXPECT_EQ(skin.LineCount(), 2);
+  EXPECT_EQ(skin.Data(1, 1).x, 12);
+  EXPECT_TRUE(skin.UserCaptionOnTop);
+  EXPECT_EQ(skin.SizeFont, 20);
+  EXPECT_EQ(skin.WidthLine, 4);
+  EXPECT_EQ(skin.Markers, 0);
+  EXPECT_FALSE(skin.ShowLegend);
+}
+
 // ---------------------------------------------------------------------------------------
 // Files written by the engine
 
@@ -582,7 +619,11 @@ TEST(PlotReaderRuns, SiDesignChartsShowMetresAndKilonewtonsAsWritten) {
   EXPECT_EQ(chart.Caption, "Design Chart (0.006-m movement)");
   ASSERT_EQ(chart.LineCount(), 2);
   ASSERT_EQ(chart.Count(), 26);
-  EXPECT_EQ(chart.LineName(0), "Dia=" + project::FormatGeneral(c[4], 15) + " m");
+  // The diameters as entered, not as the engine's unit round trip wrote them.
+  ASSERT_NE(c[4], 1.0);
+  EXPECT_NEAR(c[4], 1.0, 3e-5);
+  EXPECT_EQ(chart.LineName(0), "Dia=1 m");
+  EXPECT_EQ(chart.LineName(1), "Dia=1.15 m");
   EXPECT_EQ(chart.Data(0, 0).y, c[5]);
   EXPECT_EQ(chart.Data(0, 0).x, c[6]);
   EXPECT_EQ(g.Chart(2).Caption, "Design Chart (0.025-m movement)");
@@ -703,17 +744,24 @@ TEST(PlotReaderRules, UpliftAndTheOlderLayoutDeriveFactoredValues) {
 TEST(PlotReaderRules, DesignChartIsReadOnlyBelowTheSettlementCount) {
   struct Case {
     int units, n, ntry;
+    const char* diameter;  // as the engine writes it
     const char* caption;
     const char* name;
     double x, y;
   } cases[] = {
-      {1, 0, 1, "Design Chart (0.5-in movement)", "Dia=3 ft", 100, 40},
-      {2, 0, 1, "Design Chart (0.5-m movement)", "Dia=36 m", 200000, 480},
-      {1, 1, 1, "", "", 0, 0},  // n >= ntry: nothing read
+      {1, 0, 1, "36", "Design Chart (0.5-in movement)", "Dia=3 ft", 100, 40},
+      {2, 0, 1, "36", "Design Chart (0.5-m movement)", "Dia=36 m", 200000, 480},
+      {1, 1, 1, "36", "", "", 0, 0},  // n >= ntry: nothing read
+      // Diameters entered in m come back through ft and in: shown as entered.
+      {2, 0, 1, "0.8999891", "Design Chart (0.5-m movement)", "Dia=0.9 m", 200000, 480},
+      {2, 0, 1, "1.152386", "Design Chart (0.5-m movement)", "Dia=1.1524 m", 200000, 480},
+      {2, 0, 1, "0.123456", "Design Chart (0.5-m movement)", "Dia=0.123456 m", 200000, 480},
+      {1, 0, 1, "41.99999", "Design Chart (0.5-in movement)", "Dia=3.5 ft", 100, 40},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.caption);
-    project::TWordReader reader = project::TWordReader::FromText("0.5\n36\n480 200000\n");
+    SCOPED_TRACE(c.diameter + std::string(" ") + c.caption);
+    project::TWordReader reader =
+        project::TWordReader::FromText("0.5\n" + std::string(c.diameter) + "\n480 200000\n");
     TGraphPlot chart;
     ReadPltChart(chart, 1, reader, c.n, c.ntry, 1, c.units);
     EXPECT_EQ(chart.Caption, c.caption);

@@ -21,6 +21,7 @@
 
 #include "main_form.h"
 #include "export_dialog.h"
+#include "graph_catalogue.h"
 #include "data_edit.h"
 #include "project_file.h"
 #include "soil_dialogs.h"
@@ -176,6 +177,30 @@ class MainFormTest : public QObject {
     // Without the plot data file the export is off like every graph.
     QFile::remove(dir.filePath("example.kv8p"));
     QVERIFY(!entry(f.GraphicsMenu(), "Export Plots to Excel")->isEnabled());
+  }
+
+  // A graph title typed for one project's results does not follow onto the next project
+  // opened or created; the graph's display settings do.
+  void graphTitlesBelongToTheirProject() {
+    using namespace korva::results;
+    QTemporaryDir dir, other;
+    TMainForm f;
+    openExample(dir, f);
+    f.CompRunClick();
+    QVERIFY(f.ShowOutput());
+    TGraphPlot& combined = f.Graphs()[kPltCombine];
+    combined.UserCaption = "Pier 3, boring B-2";
+    combined.Lines(0).SetLineName("Side (B-2)");
+    combined.WidthLine = 4;
+    openExample(other, f);
+    f.CompRunClick();
+    QVERIFY(f.ShowOutput());
+    QCOMPARE(combined.UserCaption, std::string());
+    QCOMPARE(combined.LineName(0), std::string("  Skin Friction"));
+    QCOMPARE(combined.WidthLine, 4);
+    combined.UserCaption = "Pier 4";
+    f.FileNew();
+    QCOMPARE(combined.UserCaption, std::string());
   }
 
   void missingLibraryIsReported() {
