@@ -89,6 +89,7 @@ class TGraphPlot {
   std::string XUnits, YUnits;  // unit codes, see ExpandUnits
   bool XOnTop = true;          // x axis at the top, y growing downward (depth plots)
   bool Yreversed = false;      // y axis reversed (elevation instead of depth)
+  bool YSpansData = false;     // y range from the data alone, without the origin (elevations)
   bool ShowLegend = true;
   bool ShowLayers = false;
   bool ShowFontWidth = true;  // the window offers the font size and line width commands

@@ -60,15 +60,21 @@ double SnapToInteger(double v) {
 
 // Widens an empty range by 0.01 each way, then rounds both ends outward to `step` of the
 // widened range. Returns the step (0: the range has none and stays as it is).
-double ScaleAxis(double& lo, double& hi) {
+double ScaleAxis(double& lo, double& hi, bool outward) {
   if (hi == lo) {
     hi += 0.01;
     lo -= 0.01;
   }
   const double step = AxisStep(hi - lo);
   if (step == 0.0) return 0.0;
-  lo = step * RoundOut(SnapToInteger(lo / step));
-  hi = step * RoundOut(SnapToInteger(hi / step));
+  if (outward) {
+    // A range that need not hold the origin: each bound rounds away from the data.
+    lo = step * std::floor(SnapToInteger(lo / step));
+    hi = step * std::ceil(SnapToInteger(hi / step));
+  } else {
+    lo = step * RoundOut(SnapToInteger(lo / step));
+    hi = step * RoundOut(SnapToInteger(hi / step));
+  }
   return step;
 }
 
@@ -1034,9 +1040,16 @@ double AxisStep(double range) {
 
 std::optional<TFloatRect> ComputeBounds(const TGraphPlot& graph) {
   TFloatRect b;
+  // Elevations lie far from 0: their range starts at the first point instead of the origin,
+  // so that the shaft's depth fills the axis.
+  bool first = graph.YSpansData;
   for (int i = 0; i < graph.LineCount(); ++i) {
     for (const TFloatPoint& pt : graph.Lines(i).Data) {
       if (!Finite(pt)) continue;
+      if (first) {
+        b.Top = b.Bottom = pt.y;
+        first = false;
+      }
       if (pt.x < b.Left)
         b.Left = pt.x;
       else if (pt.x > b.Right)
@@ -1047,9 +1060,9 @@ std::optional<TFloatRect> ComputeBounds(const TGraphPlot& graph) {
         b.Bottom = pt.y;
     }
   }
-  if (ScaleAxis(b.Top, b.Bottom) == 0.0) return std::nullopt;
+  if (ScaleAxis(b.Top, b.Bottom, graph.YSpansData) == 0.0) return std::nullopt;
   if (graph.Yreversed) std::swap(b.Top, b.Bottom);
-  ScaleAxis(b.Left, b.Right);
+  ScaleAxis(b.Left, b.Right, false);
   return b;
 }
 

@@ -189,6 +189,7 @@ void Load(TWordReader& r, const project::Project& project, TGraphCatalogue& grap
   for (TGraphPlot* g : depth_axis) {
     g->YCaption = elevation ? "Elevation" : "Depth";
     g->Yreversed = elevation;
+    g->YSpansData = elevation;
   }
   pltSkin.ShowFontWidth = true;
   pltCombine.ShowFontWidth = true;

@@ -106,6 +106,27 @@ TEST(ComputeBoundsTest, EveryCurveCountsAndReversalSwapsTopAndBottom) {
   EXPECT_DOUBLE_EQ(b->Bottom, 0);
 }
 
+// Elevations (312.5 down to 232.5 ft) fill the axis instead of running down to 0.
+TEST(ComputeBoundsTest, ElevationsSpanTheirDataOnly) {
+  TGraphPlot g = GraphWith({{{0, 312.5}, {50, 290}, {120, 232.5}}});
+  g.Yreversed = true;
+  g.YSpansData = true;
+  auto b = ComputeBounds(g);
+  ASSERT_TRUE(b.has_value());
+  EXPECT_DOUBLE_EQ(b->Top, 320);     // drawn at the top: the highest elevation, rounded out
+  EXPECT_DOUBLE_EQ(b->Bottom, 230);  // step 10 for a range of 80
+  EXPECT_DOUBLE_EQ(b->Left, 0);      // x still from the origin
+  EXPECT_DOUBLE_EQ(b->Right, 120);
+  // Negative elevations (below a datum): each bound rounds away from the data.
+  g = GraphWith({{{0, -42.5}, {10, -102.5}}});
+  g.Yreversed = true;
+  g.YSpansData = true;
+  b = ComputeBounds(g);
+  ASSERT_TRUE(b.has_value());
+  EXPECT_DOUBLE_EQ(b->Top, -40);
+  EXPECT_DOUBLE_EQ(b->Bottom, -110);
+}
+
 TEST(ComputeBoundsTest, EmptyGraphAndUnusableRange) {
   const auto empty = ComputeBounds(TGraphPlot{});
   ASSERT_TRUE(empty.has_value());
