@@ -26,8 +26,8 @@
 # Per target the script prints the executions, the size of the corpus at the end and, for a
 # crash, sanitizer report, timeout or out-of-memory, the path of the input that reproduces it
 # (run the target on that file to see the report again, or adopt it). Findings stay in
-# build-fuzz/fuzz-findings/<target>/. Exit status: 0 when no target found anything, 1 when
-# one did, 2 on a usage or build error.
+# build-fuzz/fuzz-findings/<target>/ (build-fuzz/replay-findings/ for --replay). Exit
+# status: 0 when no target found anything, 1 when one did, 2 on a usage or build error.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="$here/build-fuzz"
@@ -109,9 +109,12 @@ summary=()
 for t in "${targets[@]}"; do
   bin="$build/bin/fuzz_$t"
   seeds="$here/fuzz/corpus/$t"
-  work="$build/fuzz-corpus/$t"
-  findings="$build/fuzz-findings/$t"
-  log="$build/fuzz-logs/$t.log"
+  # A replay has scratch files of its own, so that it can run beside an exploring run.
+  mode=fuzz
+  [ "$replay" -eq 1 ] && mode=replay
+  work="$build/$mode-corpus/$t"
+  findings="$build/$mode-findings/$t"
+  log="$build/$mode-logs/$t.log"
   rm -rf "$work"
   mkdir -p "$work" "$findings" "$(dirname "$log")"
   cp "$seeds"/* "$work"/ 2>/dev/null || true
