@@ -2,9 +2,8 @@
 
 #include <array>
 #include <cmath>
-#include <charconv>
 #include <cstdint>
-#include <system_error>
+#include <optional>
 
 #include "evaluator.h"
 #include "project_tables.h"
@@ -84,9 +83,8 @@ std::string EnteredNumber(double v) {
   if (!std::isfinite(v) || v == 0.0) return Number(v);
   for (int digits = 1; digits <= 7; ++digits) {
     const std::string s = project::FormatGeneral(v, digits);
-    double shown = 0.0;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), shown);
-    if (ec == std::errc() && std::fabs(shown - v) <= kRoundTrip * std::fabs(v)) return s;
+    const std::optional<double> shown = project::ParseDecimal(s);
+    if (shown && std::fabs(*shown - v) <= kRoundTrip * std::fabs(v)) return s;
   }
   return Number(v);
 }

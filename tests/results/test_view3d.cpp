@@ -45,6 +45,14 @@ void SetLayers(kp::Project& p, const std::vector<std::pair<int, double>>& layers
   }
 }
 
+// A 2 ft shaft of 20 ft in sand over clay (10 and 30 ft), water at 6 ft.
+void SetTwoLayerShaft(kp::Project& p) {
+  p.data.DSTART = 2;
+  p.data.PD = 20;
+  p.data.WTD = 6;
+  SetLayers(p, {{1, 10}, {2, 30}});
+}
+
 bool Platform(const char* name) { return QGuiApplication::platformName() == name; }
 
 }  // namespace
@@ -483,10 +491,7 @@ void TestView3d::glRendersScene() {
   if (!Platform("xcb")) QSKIP("needs an X display with OpenGL (run under xvfb-run)");
   QVERIFY(OpenGLAvailable());
   kp::Project p;
-  p.data.DSTART = 2;
-  p.data.PD = 20;
-  p.data.WTD = 6;
-  SetLayers(p, {{1, 10}, {2, 30}});
+  SetTwoLayerShaft(p);
   QMdiArea area;
   area.resize(640, 480);
   area.show();
@@ -532,10 +537,7 @@ static TScreenShare OnScreen(QWidget* w) {
 void TestView3d::glSceneSurvivesMinimiseAndOtherChild() {
   if (!Platform("xcb")) QSKIP("needs an X display with OpenGL (run under xvfb-run)");
   kp::Project p;
-  p.data.DSTART = 2;
-  p.data.PD = 20;
-  p.data.WTD = 6;
-  SetLayers(p, {{1, 10}, {2, 30}});
+  SetTwoLayerShaft(p);
   QMdiArea area;
   area.resize(900, 700);
   area.show();

@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "main_form.h"
+#include "menu_commands.h"
 #include "export_dialog.h"
 #include "graph_catalogue.h"
 #include "data_edit.h"
@@ -252,17 +253,6 @@ class MainFormTest : public QObject {
     QVERIFY(!form->ShowOutput());
   }
 
-  // Opens the Data menu (as the user does) and chooses the command with this caption.
-  static void dataCommand(TMainForm& f, const QString& caption) {
-    for (QAction* top : f.menuBar()->actions()) {
-      if (top->text() != "Da&ta") continue;
-      emit top->menu()->aboutToShow();
-      for (QAction* a : top->menu()->actions())
-        if (a->text() == caption && a->isEnabled()) return a->trigger();
-    }
-    QFAIL(qPrintable("no command " + caption));
-  }
-
   static QAction* entry(QMenu* m, const QString& prefix) {
     for (QAction* a : m->actions())
       if (a->text().startsWith(prefix)) return a;
@@ -408,7 +398,7 @@ class MainFormTest : public QObject {
     QMenu* m = f.GraphicsMenu();
     QVERIFY(entry(m, "Ultimate &Skin Friction vs Depth")->isEnabled());
     f.show();
-    dataCommand(f, "&Water Table");
+    korva::testing_shell::DataCommand(f, "&Water Table");
     auto* water = korva::dialogs::TfrmWaterDepth::Instance();
     water->Depth()->selectAll();
     QTest::keyClicks(water->Depth(), "12");
@@ -489,7 +479,7 @@ class MainFormTest : public QObject {
     f.move(0, 0);
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
-    dataCommand(f, "Soil &Layer Data");
+    korva::testing_shell::DataCommand(f, "Soil &Layer Data");
     auto* soils = TDlgSoilLayers::Instance();
     QVERIFY(soils);
     auto* sub = qobject_cast<QMdiSubWindow*>(soils->parentWidget());
@@ -513,7 +503,7 @@ class MainFormTest : public QObject {
     const QRect work = f.screen()->availableGeometry();
     f.move(work.left(), work.bottom() - 200);
     f.Project().data.METHOD = 2;
-    dataCommand(f, "ASD/LRFD Design Charts");
+    korva::testing_shell::DataCommand(f, "ASD/LRFD Design Charts");
     auto* charts = TfrmDesignCharts::Instance();
     QVERIFY(charts);
     QVERIFY(QTest::qWaitForWindowExposed(charts));

@@ -13,6 +13,7 @@
 
 #include "data_edit.h"
 #include "main_form.h"
+#include "menu_commands.h"
 #include "option_dialogs.h"
 #include "value_dialogs.h"
 
@@ -21,15 +22,7 @@ using namespace korva::dialogs;
 
 namespace {
 
-void DataCommand(TMainForm& f, const QString& caption) {
-  for (QAction* top : f.menuBar()->actions()) {
-    if (top->text() != "Da&ta") continue;
-    emit top->menu()->aboutToShow();
-    for (QAction* a : top->menu()->actions())
-      if (a->text() == caption && a->isEnabled()) return a->trigger();
-  }
-  QFAIL(qPrintable("no command " + caption));
-}
+using korva::testing_shell::DataCommand;
 
 // The title the window manager shows for a window.
 QString ShownTitle(QWidget* w) {
