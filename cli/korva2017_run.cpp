@@ -3,8 +3,12 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <chrono>
 #include <string>
 
+#include <QGuiApplication>
+
+#include "calc_report.h"
 #include "engine_run.h"
 #include "project_check.h"
 #include "project_file.h"
@@ -16,11 +20,13 @@ namespace {
 // Exit codes: 0 complete; 2 the runner itself failed (usage, project, library);
 // 10 + the engine's status when the engine ended with a status other than 0.
 constexpr int kExitUsage = 2;
+// The analysis ran, but the calculation report (--pdf) could not be written.
+constexpr int kExitReport = 3;
 constexpr int kExitStatusBase = 10;
 
 void usage(std::FILE* to) {
   std::fprintf(to,
-               "Usage: korva2017-run [--library PATH] PROJECT.kv8d\n"
+               "Usage: korva2017-run [--library PATH] [--pdf] [--paper a4|letter] PROJECT.kv8d\n"
                "       korva2017-run --check FILE\n"
                "       korva2017-run --upgrade OLD.kvd NEW.kv8d [--layout 2012|6.0]\n"
                "\n"
@@ -35,11 +41,17 @@ void usage(std::FILE* to) {
                "\n"
                "Options:\n"
                "  --library PATH  engine library to load (default: %s beside this program)\n"
+               "  --pdf           after the run, write the calculation report PROJECT.pdf beside\n"
+               "                  the project: summary, input, tables, graphs, elevation and the\n"
+               "                  whole report; also after a run that ended with a status\n"
+               "  --paper SIZE    paper of the PDF: a4 or letter (default: letter for English\n"
+               "                  units, a4 for SI)\n"
                "  --help          show this help\n"
                "  --version       show the version\n"
                "\n"
                "Exit status: 0 when the analysis ran to its end; 2 when the project, the\n"
-               "engine library or its entry point is missing; otherwise 10 + the engine's\n"
+               "engine library or its entry point is missing; 3 when the run ended but the\n"
+               "PDF could not be written; otherwise 10 + the engine's\n"
                "run status (12, 14: beyond the strength curve; 17: need another soil layer;\n"
                "18: run files could not be set up; 19: project file could not be analysed).\n",
                korva::kEngineLibraryName);
@@ -101,9 +113,41 @@ int upgrade(const std::string& from, const std::string& to, const std::string& l
 
 }  // namespace
 
+// Writes PROJECT.pdf from the project and the files of the run that started at `started`.
+bool writePdf(const fs::path& projectFile, int status, korva::report::TPaper paper,
+              fs::file_time_type started) {
+  namespace kp = korva::project;
+  kp::Project project;
+  const kp::ReadResult r = kp::CreateFromFile(project, projectFile.string(), kp::DetectFilter(projectFile.string()));
+  if (!r.ok()) {
+    std::fprintf(stderr, "korva2017-run: no PDF: %s\n", r.error.c_str());
+    return false;
+  }
+  // The PDF is drawn without a display.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  int argc = 1;
+  char name[] = "korva2017-run";
+  char* argv[] = {name, nullptr};
+  QGuiApplication app(argc, argv);
+  korva::report::TReportRequest request;
+  request.Status = status;
+  request.Paper = paper;
+  request.NotBefore = started;
+  const std::string pdf = korva::report::ReportFileFor(projectFile.string());
+  const korva::report::TReportResult w = korva::report::WriteCalculationReport(project, projectFile.string(), request, pdf);
+  if (!w.Ok) {
+    std::fprintf(stderr, "korva2017-run: the PDF could not be written: %s\n", w.Error.c_str());
+    return false;
+  }
+  std::printf("  %-10s %s (%d pages)\n", "pdf", pdf.c_str(), w.Pages);
+  return true;
+}
+
 int main(int argc, char** argv) {
   std::string project;
   std::string library;
+  bool pdf = false;
+  korva::report::TPaper paper = korva::report::TPaper::Automatic;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
@@ -132,6 +176,16 @@ int main(int argc, char** argv) {
     }
     if (arg == "--library" && i + 1 < argc) {
       library = argv[++i];
+    } else if (arg == "--pdf") {
+      pdf = true;
+    } else if (arg == "--paper") {
+      const auto p = i + 1 < argc ? korva::report::PaperFromName(argv[i + 1]) : std::nullopt;
+      if (!p) {
+        std::fprintf(stderr, "korva2017-run: --paper takes a4 or letter (try --help)\n");
+        return kExitUsage;
+      }
+      paper = *p;
+      ++i;
     } else if (!arg.empty() && arg[0] == '-') {
       std::fprintf(stderr, "korva2017-run: unknown option %s (try --help)\n", arg.c_str());
       return kExitUsage;
@@ -161,6 +215,9 @@ int main(int argc, char** argv) {
 
   try {
     const korva::RunFiles files = korva::RunFiles::ForProject(project);
+    const fs::path absolute = fs::absolute(project);
+    // File times are kept at a coarser step on some file systems: a second of slack.
+    const fs::file_time_type started = fs::file_time_type::clock::now() - std::chrono::seconds(1);
     const korva::EngineRunResult r = korva::RunEngine(lib, files.project);
     if (r.outcome == korva::EngineRunResult::kLibraryFailed) {
       std::fprintf(stderr, "korva2017-run: %s\n", r.error.c_str());
@@ -176,12 +233,13 @@ int main(int argc, char** argv) {
     for (const auto& [what, path] : outputs) {
       if (fs::exists(*path, ec)) std::printf("  %-10s %s\n", what, path->c_str());
     }
+    const bool pdfWritten = !pdf || writePdf(absolute, r.status, paper, started);
     if (r.status != 0) {
       std::fprintf(stderr, "korva2017-run: the analysis ended with status %d (%s); see %s\n",
                    r.status, korva::DescribeStatus(r.status).c_str(), files.messages.c_str());
       return kExitStatusBase + r.status;
     }
-    return 0;
+    return pdfWritten ? 0 : kExitReport;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "korva2017-run: %s\n", e.what());
     return kExitUsage;
