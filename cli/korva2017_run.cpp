@@ -7,6 +7,7 @@
 #include <string>
 
 #include <QGuiApplication>
+#include <QHashFunctions>
 
 #include "calc_report.h"
 #include "engine_run.h"
@@ -123,8 +124,10 @@ bool writePdf(const fs::path& projectFile, int status, korva::report::TPaper pap
     std::fprintf(stderr, "korva2017-run: no PDF: %s\n", r.error.c_str());
     return false;
   }
-  // The PDF is drawn without a display.
+  // The PDF is drawn without a display; a fixed hash seed keeps the order in which the
+  // fonts are written, so that the same project gives the same bytes.
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  QHashSeed::setDeterministicGlobalSeed();
   int argc = 1;
   char name[] = "korva2017-run";
   char* argv[] = {name, nullptr};

@@ -226,9 +226,12 @@ class Builder {
       : w_(writer), res_(writer.resolution()), area_(content) {
     sans_ = QFont(QStringLiteral("DejaVu Sans"));
     sans_.setStyleHint(QFont::SansSerif);
+    // No ligatures: a reviewer's search for "profile" finds it, and copied text is plain.
+    sans_.setStyleStrategy(QFont::PreferNoShaping);
     sans_.setPointSizeF(9.0);
     mono_ = QFont(QStringLiteral("DejaVu Sans Mono"));
     mono_.setStyleHint(QFont::Monospace);
+    mono_.setStyleStrategy(QFont::PreferNoShaping);
     mono_.setPointSizeF(8.0);
     NewPage();
   }

@@ -1,5 +1,6 @@
 // korva2017: the KORVA desktop program.
 #include <QApplication>
+#include <QHashFunctions>
 
 #include "main_form.h"
 #include "view3d.h"
@@ -7,6 +8,9 @@
 int main(int argc, char** argv) {
   // The 3D view draws with OpenGL 1.x: a compatibility context, chosen before the application.
   korva::results::PrepareOpenGLFormat();
+  // A fixed hash seed: the calculation report's PDF writes its fonts in the same order as the
+  // batch runner's, so that the same project gives the same bytes from both.
+  QHashSeed::setDeterministicGlobalSeed();
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Valtor");
   QApplication::setApplicationName("KORVA");

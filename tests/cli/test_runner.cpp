@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/process.h"
 #include "dynlib.h"
 #include "engine_run.h"
 
@@ -16,41 +17,13 @@ namespace fs = std::filesystem;
 namespace korva {
 namespace {
 
+using namespace test_process;
+
 const fs::path kBin = KORVA_BIN_DIR;
 const fs::path kSource = KORVA_SOURCE_DIR;
 const fs::path kLibrary = kBin / kEngineLibraryName;
 const fs::path kRunner = kBin / "korva2017-run";
 const fs::path kExample = kSource / "examples" / "clay-over-sand.kv8d";
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-fs::path temp_dir() {
-  char tmpl[] = "/tmp/korva-cli-XXXXXX";
-  return mkdtemp(tmpl);
-}
-
-struct Shell {
-  int code;
-  std::string out;
-};
-// Runs a shell command and returns its exit code and its standard output and error.
-Shell sh(const std::string& cmd) {
-  Shell r{-1, {}};
-  std::FILE* p = popen((cmd + " 2>&1").c_str(), "r");
-  char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  const int st = pclose(p);
-  r.code = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
-
-std::string q(const fs::path& p) { return "'" + p.string() + "'"; }
 
 class CurrentDir {
  public:
