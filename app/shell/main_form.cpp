@@ -23,6 +23,9 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include <chrono>
+
+#include "calc_report.h"
 #include "engine_run.h"
 #include "evaluator.h"
 #include "project_file.h"
@@ -37,6 +40,7 @@
 #include "value_dialogs.h"
 #include "plot_form.h"
 #include "plot_reader.h"
+#include "report_dialog.h"
 
 namespace korva {
 
@@ -136,6 +140,14 @@ TMainForm::TMainForm(QWidget* parent)
     filterIndex = static_cast<int>(filters.indexOf(dlg.selectedNameFilter())) + 1;
     return dlg.selectedFiles().value(0);
   };
+  chooseReportName = [this](const QString& preset) {
+    QFileDialog dlg(this, "Export Calculation Report", preset, "PDF document (*.pdf)");
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setDefaultSuffix("pdf");
+    return dlg.exec() == QDialog::Accepted ? dlg.selectedFiles().value(0) : QString();
+  };
+  execDialog = [](QDialog& dialog) { return dialog.exec(); };
+  openDocument = [](const QString& file) { return QDesktopServices::openUrl(QUrl::fromLocalFile(file)); };
 
   // The editor setting is read at creation; the recent files when the window is shown.
   wordProcessor_ = QSettings(kOrganisation, kApplication).value(QString(kVersion) + "/Word Processor").toString();
@@ -187,6 +199,8 @@ void TMainForm::CreateMenus() {
   fileMenu_->addAction("&Open...", QKeySequence("Ctrl+O"), this, [this] { FileOpen(); });
   fileMenu_->addAction("&Save", QKeySequence("Ctrl+S"), this, [this] { FileSave(); });
   fileMenu_->addAction("Save &As...", this, [this] { FileSaveAs(); });
+  fileMenu_->addSeparator();
+  reportItem_ = fileMenu_->addAction("Export Calculation &Report (PDF)...", this, [this] { ExportCalculationReport(); });
   fileMenu_->addSeparator();
   for (int i = 0; i < 10; ++i) {
     recentActions_[static_cast<std::size_t>(i)] = fileMenu_->addAction("", this, [this, i] { OpenRecent(i); });
@@ -326,7 +340,7 @@ void TMainForm::CreateMenus() {
   QMenu* help = menuBar()->addMenu("&Help");
   help->addAction("&User's Manual", this, [this] {
     const QString f = QDir(QApplication::applicationDirPath()).filePath("Korva 2017 Users Manual.pdf");
-    if (QFileInfo::exists(f)) QDesktopServices::openUrl(QUrl::fromLocalFile(f));
+    if (QFileInfo::exists(f)) openDocument(f);
     else information("The User's Manual (\"Korva 2017 Users Manual.pdf\") is not installed in the program's directory.");
   });
   help->addAction("&Technical Manual", this, [this] {
@@ -424,6 +438,7 @@ void TMainForm::UpdateCaption() { setWindowTitle(CaptionFor(Q(project_.data.File
 void TMainForm::UpdateResultButtons() {
   factorOfSafetyButton_->setEnabled(project_.data.NLRFD == 2);
   viewOutput_->setEnabled(showOutput_);
+  reportItem_->setEnabled(showOutput_);
   for (QAction* a : {combinedUltimate_, combinedFactored_, loadSettlement_}) a->setEnabled(showOutput_);
   for (QAction* a : {tzCurves_, qwCurves_}) a->setEnabled(showOutput_ && showTzCurves_);
 }
@@ -461,6 +476,7 @@ void TMainForm::FileNew() {
   }
   showOutput_ = false;
   showTzCurves_ = false;
+  lastRun_.reset();
   UpdateResultButtons();
   SetLrfdColumns();
 }
@@ -489,11 +505,13 @@ bool TMainForm::OpenFileName(const QString& file, int filterIndex) {
                      : filterIndex == 3 ? project::kFilter60
                                         : project::kFilter2012;
   const project::ReadResult r = project::CreateFromFile(project_, Std(path), filter);
+  projectFilter_ = filter;
   graphs_->ResetProjectTexts();  // titles typed for the last project's graphs go
   if (!r.ok()) information(Q(r.error));
   UpdateCaption();
   showOutput_ = false;
   showTzCurves_ = false;
+  lastRun_.reset();
   const QString plot = ProjectFileWithExtension(".kv8p");
   if (QFileInfo::exists(plot)) showOutput_ = LoadResults(plot, false);
   UpdateResultButtons();
@@ -598,6 +616,7 @@ void TMainForm::PrepareFileMenu() {
     }
   }
   recentSeparator_->setVisible(n > 0);
+  reportItem_->setEnabled(showOutput_);
 }
 
 void TMainForm::OpenRecent(int index) {
@@ -870,7 +889,7 @@ void TMainForm::StartEditor(const QString& file) {
     args << file;
     ok = !program.isEmpty() && QProcess::startDetached(program, args);
   } else {
-    ok = QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    ok = openDocument(file);
   }
   if (!ok) information("An error occurred in running the Word Processor");
 }
@@ -911,9 +930,12 @@ void TMainForm::CompRunClick() {
   running_ = true;
   try {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const EngineRunResult r = RunEngine(Std(libraryPath_), project_.data.FileName, [this](std::int32_t status) {
+    // File times are kept at a coarser step on some file systems: a second of slack.
+    const auto started = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(1);
+    const EngineRunResult r = RunEngine(Std(libraryPath_), project_.data.FileName, [this, started](std::int32_t status) {
       // The call ends: tell the user, then load what the engine wrote.
       QApplication::restoreOverrideCursor();
+      lastRun_ = TLastRun{project_.data.FileName, status, started};
       information(status == 0
                       ? "Computations are completed.\rPlease, check output file for results or error messages."
                       : "Computations are completed, but there may be errors.\rPlease, check output file for results or error messages.");
@@ -931,6 +953,65 @@ void TMainForm::CompRunClick() {
     information(Q(e.what()));
   }
   running_ = false;
+}
+
+namespace {
+
+// The program's own files, which a report must never replace.
+bool ProjectOrResultFile(const QString& file) {
+  static const QStringList kOwn{"kv8d", "kvd", "kv8o", "kv8p", "kv8r", "kv8z", "kv8w", "kv8t", "kv8q"};
+  return kOwn.contains(QFileInfo(file).suffix().toLower());
+}
+
+}  // namespace
+
+void TMainForm::ExportCalculationReport() {
+  CommitActiveChild();
+  if (!showOutput_) return;
+  const std::string projectFile = project_.data.FileName;
+  const QString chosen = chooseReportName(Q(report::ReportFileFor(projectFile)));
+  if (chosen.isEmpty()) return;
+  QString pdf = QFileInfo(chosen).absoluteFilePath();
+  if (QFileInfo(pdf).suffix().isEmpty()) pdf += pdf.endsWith('.') ? "pdf" : ".pdf";
+  if (ProjectOrResultFile(pdf)) {
+    information("The calculation report is not written over a project or result file:\r" + pdf);
+    return;
+  }
+
+  results::TDlgCalcReport dialog(this);
+  dialog.SetChoice(reportParts_, reportPaper_, showTzCurves_, project_.data.IChart > 0);
+  if (execDialog(dialog) != QDialog::Accepted) return;
+  reportParts_ = dialog.Choice();
+  reportPaper_ = dialog.Paper();
+
+  // The document describes the project as it was analysed: as its file holds it, read as the
+  // batch runner reads it, so that both give the same pages.
+  report::TReportRequest request;
+  request.Parts = dialog.Parts();
+  request.Paper = dialog.Paper();
+  if (lastRun_ && lastRun_->projectFile == projectFile) {
+    request.Status = lastRun_->status;
+    request.NotBefore = lastRun_->started;
+  }
+  const int filter = QFileInfo(Q(projectFile)).suffix().toLower() == "kv8d" ? project::kFilterCurrent : projectFilter_;
+  report::TReportResult written;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  try {
+    project::Project analysed;
+    const project::ReadResult r = project::CreateFromFile(analysed, projectFile, filter);
+    if (r.ok()) written = report::WriteCalculationReport(analysed, projectFile, request, Std(pdf));
+    else written.Error = r.error;
+  } catch (const std::exception& e) {
+    written.Ok = false;
+    written.Error = e.what();
+  }
+  QApplication::restoreOverrideCursor();
+  if (!written.Ok) {
+    information("The calculation report was not written.\r" + Q(written.Error));
+    return;
+  }
+  if (!openDocument(pdf))
+    information("The calculation report was written to\r" + pdf + "\rNo program to show PDF documents was found.");
 }
 
 void TMainForm::closeEvent(QCloseEvent* e) {

@@ -7,14 +7,19 @@
 #include <QPointer>
 #include <QString>
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "calc_report.h"
 #include "data_dialog.h"
 #include "program_data.h"
 
 class QAction;
+class QDialog;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -62,6 +67,9 @@ class TMainForm : public QMainWindow {
   bool QuerySaveChanges();
   // Runs the analysis on the current project.
   void CompRunClick();
+  // File > Export Calculation Report (PDF)...: asks for the file and the parts, writes the
+  // document of the loaded results and opens it.
+  void ExportCalculationReport();
   // Closes every child window.
   void HideAll();
 
@@ -98,6 +106,12 @@ class TMainForm : public QMainWindow {
   std::function<QString(const QString& title, const QString& preset)> chooseSaveName;
   // File name and filter index chosen in the Open dialog, empty name when cancelled.
   std::function<QString(int& filterIndex)> chooseOpenName;
+  // File name chosen in the save dialog of the calculation report, empty when cancelled.
+  std::function<QString(const QString& preset)> chooseReportName;
+  // Shows a modal dialog of the window; returns QDialog::Accepted or Rejected.
+  std::function<int(QDialog& dialog)> execDialog;
+  // Opens a document in the desktop's default application; false when none could be started.
+  std::function<bool(const QString& file)> openDocument;
 
   // The "Export to Excel" dialog (created with the window), made ready to be shown: its
   // list holds the graphs whose Graphics menu entries are enabled.
@@ -161,6 +175,19 @@ class TMainForm : public QMainWindow {
   bool showTzCurves_ = false;
   bool filesaved_ = true;
   bool running_ = false;
+  // The reader the project was opened with (project::kFilterCurrent ...).
+  int projectFilter_ = 1;
+  // The last run of the engine in this session: for which project file, its status, and when
+  // it started (result files older than that belong to an earlier run).
+  struct TLastRun {
+    std::string projectFile;
+    int status = 0;
+    std::filesystem::file_time_type started;
+  };
+  std::optional<TLastRun> lastRun_;
+  // The parts and paper last chosen for the calculation report (while the program runs).
+  report::TReportParts reportParts_;
+  report::TPaper reportPaper_ = report::TPaper::Automatic;
 
   QMdiArea* mdi_ = nullptr;
   QToolBar* toolbar_ = nullptr;
@@ -171,6 +198,7 @@ class TMainForm : public QMainWindow {
   QAction* view3dSeparator_ = nullptr;
   std::vector<QPointer<QAction>> view3dButtons_;
   QMenu* fileMenu_ = nullptr;
+  QAction* reportItem_ = nullptr;  // File > Export Calculation Report (PDF)...
   QMenu* dataMenu_ = nullptr;
   QMenu* compMenu_ = nullptr;
   QMenu* windowMenu_ = nullptr;
