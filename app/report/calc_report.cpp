@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -456,6 +457,7 @@ struct Inputs {
   std::vector<TMessageBlock> Messages;
   std::vector<std::string> MessageLines;
   bool ReportRead = false;
+  bool ProjectNewer = false;  // the project was saved after the run's report
   bool MessagesRead = false;
   std::unique_ptr<TGraphCatalogue> Graphs;
   results::PlotReadResult Plot;
@@ -650,6 +652,10 @@ void SummarySection(Builder& b, const Inputs& in) {
       {QStringLiteral("Water table"), QStringLiteral("%1 %2 below the ground surface").arg(Num(d.WTD), u.Length())},
   });
 
+  if (in.ProjectNewer)
+    b.Paragraph(QStringLiteral("Note: the project file was saved after this run. The input pages show the project as saved; the results are those of the run."),
+                9.0, true);
+
   b.Heading(QStringLiteral("Result per analysed shaft"));
   const QString qb = Uplift(in) ? QStringLiteral("WT") : QStringLiteral("QB");
   const QString design = Lrfd(in) ? QStringLiteral("LRFD QU") : QStringLiteral("QDN");
@@ -774,7 +780,10 @@ void InputSection(Builder& b, const Inputs& in) {
       QString m = Q(layer->Method);
       m.remove(QStringLiteral("SIDE FRICTION PROCEDURE"));
       while (!m.isEmpty() && (m[0] == ',' || m[0] == ':' || m[0] == ' ')) m.remove(0, 1);
-      rows.push_back({{QStringLiteral("Side friction procedure"), m.toLower(), QString()}});
+      m = m.toLower();
+      m.replace(QStringLiteral("kulhawy and chen"), QStringLiteral("Kulhawy and Chen"));
+      m.replace(QStringLiteral("ko method"), QStringLiteral("Ko method"));
+      rows.push_back({{QStringLiteral("Side friction procedure: ") + m, QString(), QString()}});
     }
     for (const TLayerValue& v : layer->Values) {
       if (v.Label.rfind("DEPTH", 0) == 0) continue;
@@ -926,7 +935,8 @@ void GraphsSection(Builder& b, const Inputs& in, const std::vector<GraphIndex>& 
     }
     if (!results::ResetView(*g)) continue;
     b.Need(height + b.Pt(16));
-    b.Paragraph(Q(g->Caption), 9.5, true);
+    // A graph with a caption of its own (the design charts) shows it in the picture.
+    if (g->UserCaption.empty()) b.Paragraph(Q(g->Caption), 9.5, true);
     b.Picture(height, [g, fontHeight, res](QPainter& p, const QRect& r) {
       results::TDrawArea area;
       area.Bounds = {r.left(), r.top(), r.right(), r.bottom()};
@@ -1063,6 +1073,12 @@ TReportResult RenderCalculationReport(const project::Project& projectIn, const s
   in.ProjectFile = projectFile;
   const std::string reportText = ReadText(files.Report, in.ReportRead, request.NotBefore);
   in.Report = ParseReport(reportText);
+  {
+    std::error_code e1, e2;
+    const auto projectTime = fs::last_write_time(projectFile, e1);
+    const auto reportTime = fs::last_write_time(files.Report, e2);
+    in.ProjectNewer = in.ReportRead && !e1 && !e2 && projectTime > reportTime + std::chrono::seconds(1);
+  }
   const std::string messages = ReadText(files.Messages, in.MessagesRead, request.NotBefore);
   if (in.MessagesRead) {
     in.Messages = ParseMessages(messages);
