@@ -1,5 +1,6 @@
 // korva2017-run: runs the KORVA analysis engine on a project file from the shell.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <QGuiApplication>
 #include <QHashFunctions>
 
+#include "batch_run.h"
 #include "calc_report.h"
 #include "engine_run.h"
 #include "project_check.h"
@@ -27,7 +29,8 @@ constexpr int kExitStatusBase = 10;
 
 void usage(std::FILE* to) {
   std::fprintf(to,
-               "Usage: korva2017-run [--library PATH] [--pdf] [--paper a4|letter] PROJECT.kv8d\n"
+               "Usage: korva2017-run [--library PATH] [-q] [--pdf] [--paper a4|letter] PROJECT.kv8d\n"
+               "       korva2017-run [-j N] [--library PATH] [--pdf] [--paper a4|letter] PROJECT...\n"
                "       korva2017-run --check FILE\n"
                "       korva2017-run --upgrade OLD.kvd NEW.kv8d [--layout 2012|6.0]\n"
                "\n"
@@ -42,11 +45,16 @@ void usage(std::FILE* to) {
                "\n"
                "Options:\n"
                "  --library PATH  engine library to load (default: %s beside this program)\n"
+               "  --json          also write the results as JSON, PROJECT.json beside the project\n"
+               "                  (see docs/results-json.md)\n"
                "  --pdf           after the run, write the calculation report PROJECT.pdf beside\n"
                "                  the project: summary, input, tables, graphs, elevation and the\n"
                "                  whole report; also after a run that ended with a status\n"
                "  --paper SIZE    paper of the PDF: a4 or letter (default: letter for English\n"
                "                  units, a4 for SI)\n"
+               "  -q, --quiet     do not echo the report on standard output\n"
+               "  -j N, --jobs N  with several projects: at most N runs at a time (default: the\n"
+               "                  number of processors)\n"
                "  --help          show this help\n"
                "  --version       show the version\n"
                "\n"
@@ -54,7 +62,16 @@ void usage(std::FILE* to) {
                "engine library or its entry point is missing; 3 when the run ended but the\n"
                "PDF could not be written; otherwise 10 + the engine's\n"
                "run status (12, 14: beyond the strength curve; 17: need another soil layer;\n"
-               "18: run files could not be set up; 19: project file could not be analysed).\n",
+               "18: run files could not be set up; 19: project file could not be analysed).\n"
+               "\n"
+               "Several projects: each runs in a process of its own, in a private directory, so\n"
+               "that projects in one directory do not disturb each other; its results are those\n"
+               "of the project run alone. The report is not echoed. CHART.DAT and TZDATA.DAT,\n"
+               "one per directory, are those of the run that finished last. One line per\n"
+               "project (status, design length, QU and the allowable or factored total) and a\n"
+               "total follow. Exit status: 0 when every run completed, else the largest exit\n"
+               "status of a failed run; 130 when interrupted (Ctrl+C), which stops the runs and\n"
+               "keeps the results of those that had finished.\n",
                korva::kEngineLibraryName);
 }
 
@@ -150,7 +167,13 @@ int main(int argc, char** argv) {
   std::string project;
   std::string library;
   bool pdf = false;
+  bool json = false;
   korva::report::TPaper paper = korva::report::TPaper::Automatic;
+  // Several projects run as a batch; each run of a batch is this program on one project
+  // with --private-dir, its engine working in that directory.
+  korva::cli::BatchOptions batch;
+  bool quiet = false;
+  std::string privateDir;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
@@ -179,8 +202,27 @@ int main(int argc, char** argv) {
     }
     if (arg == "--library" && i + 1 < argc) {
       library = argv[++i];
+      batch.childArgs.insert(batch.childArgs.end(), {"--library", fs::absolute(library).string()});
+    } else if (arg == "-j" || arg.rfind("--jobs", 0) == 0 || (arg.size() > 2 && arg.rfind("-j", 0) == 0)) {
+      std::string n = arg == "-j" || arg == "--jobs" ? (i + 1 < argc ? argv[++i] : "")
+                      : arg.rfind("--jobs=", 0) == 0 ? arg.substr(7) : arg.substr(2);
+      char* end = nullptr;
+      const long v = n.empty() ? 0 : std::strtol(n.c_str(), &end, 10);
+      if (v < 1 || v > 1024 || *end != '\0') {
+        std::fprintf(stderr, "korva2017-run: -j takes the number of runs at a time (try --help)\n");
+        return kExitUsage;
+      }
+      batch.jobs = static_cast<unsigned>(v);
+    } else if (arg == "-q" || arg == "--quiet") {
+      quiet = true;
+    } else if (arg == "--private-dir" && i + 1 < argc) {
+      privateDir = argv[++i];
+    } else if (arg == "--json") {
+      json = true;
+      batch.childArgs.push_back(arg);
     } else if (arg == "--pdf") {
       pdf = true;
+      batch.childArgs.push_back(arg);
     } else if (arg == "--paper") {
       const auto p = i + 1 < argc ? korva::report::PaperFromName(argv[i + 1]) : std::nullopt;
       if (!p) {
@@ -188,21 +230,32 @@ int main(int argc, char** argv) {
         return kExitUsage;
       }
       paper = *p;
+      batch.childArgs.insert(batch.childArgs.end(), {arg, argv[i + 1]});
       ++i;
     } else if (!arg.empty() && arg[0] == '-') {
       std::fprintf(stderr, "korva2017-run: unknown option %s (try --help)\n", arg.c_str());
       return kExitUsage;
-    } else if (project.empty()) {
-      project = arg;
     } else {
-      std::fprintf(stderr, "korva2017-run: only one project file may be given\n");
-      return kExitUsage;
+      batch.projects.push_back(arg);
     }
   }
-  if (project.empty()) {
+  if (batch.projects.empty()) {
     usage(stderr);
     return kExitUsage;
   }
+  if (batch.projects.size() > 1) {
+    if (!privateDir.empty()) {
+      std::fprintf(stderr, "korva2017-run: --private-dir takes one project\n");
+      return kExitUsage;
+    }
+    std::error_code ec;
+    if (!library.empty() && !fs::is_regular_file(library, ec)) {
+      std::fprintf(stderr, "korva2017-run: engine library not found: %s\n", library.c_str());
+      return kExitUsage;
+    }
+    return korva::cli::RunBatch(batch);
+  }
+  project = batch.projects.front();
 
   std::error_code ec;
   if (!fs::is_regular_file(project, ec)) {
@@ -221,7 +274,12 @@ int main(int argc, char** argv) {
     const fs::path absolute = fs::absolute(project);
     // File times are kept at a coarser step on some file systems: a second of slack.
     const fs::file_time_type started = fs::file_time_type::clock::now() - std::chrono::seconds(1);
-    const korva::EngineRunResult r = korva::RunEngine(lib, files.project);
+    korva::EngineRunResult r;
+    {
+      korva::cli::StdoutSilenced silenced(quiet);
+      r = privateDir.empty() ? korva::RunEngine(lib, files.project, {}, korva::RunOptions{json})
+                             : korva::cli::RunEngineInPrivateDirectory(lib, files.project, privateDir);
+    }
     if (r.outcome == korva::EngineRunResult::kLibraryFailed) {
       std::fprintf(stderr, "korva2017-run: %s\n", r.error.c_str());
       return kExitUsage;
@@ -236,6 +294,7 @@ int main(int argc, char** argv) {
     for (const auto& [what, path] : outputs) {
       if (fs::exists(*path, ec)) std::printf("  %-10s %s\n", what, path->c_str());
     }
+    if (json && fs::exists(files.json, ec)) std::printf("  %-10s %s\n", "json", files.json.c_str());
     const bool pdfWritten = !pdf || writePdf(absolute, r.status, paper, started);
     if (r.status != 0) {
       std::fprintf(stderr, "korva2017-run: the analysis ended with status %d (%s); see %s\n",
