@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "dynlib.h"
+#include "frame/run_status.h"
 
 namespace fs = std::filesystem;
 
@@ -27,10 +28,11 @@ RunFiles RunFiles::ForProject(const fs::path& project) {
   f.tz_scratch = with(".kv8w");
   f.plot_scratch1 = with(".kv8t");
   f.plot_scratch2 = with(".kv8q");
+  f.json = with(".json");
   return f;
 }
 
-void WriteNamesFile(const fs::path& directory, const RunFiles& f) {
+void WriteNamesFile(const fs::path& directory, const RunFiles& f, const RunOptions& options) {
   const fs::path path = directory / "names.dat";
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) throw std::runtime_error("cannot write " + path.string());
@@ -38,6 +40,7 @@ void WriteNamesFile(const fs::path& directory, const RunFiles& f) {
   for (const fs::path* p : {&f.project, &f.report, &f.plot, &f.messages, &f.tz, &f.tz_scratch,
                             &f.plot_scratch1, &f.plot_scratch2})
     out << p->string() << '\n';
+  if (options.json) out << f.json.string() << '\n';
   out.close();
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
@@ -50,14 +53,15 @@ fs::path ProgramDirectory() {
 }
 
 EngineRunResult RunEngine(const fs::path& library, const fs::path& project,
-                          const std::function<void(std::int32_t)>& after_call) {
+                          const std::function<void(std::int32_t)>& after_call,
+                          const RunOptions& options) {
   const RunFiles files = RunFiles::ForProject(project);
   const fs::path lib_path = fs::absolute(library);
   const fs::path dir = files.project.parent_path();
   std::error_code ec;
   fs::current_path(dir, ec);
   if (ec) throw std::runtime_error("cannot enter " + dir.string() + ": " + ec.message());
-  WriteNamesFile(".", files);
+  WriteNamesFile(".", files, options);
 
   EngineRunResult result;
   TDynamicLibrary lib(lib_path.string());
@@ -88,18 +92,6 @@ EngineRunResult RunEngine(const fs::path& library, const fs::path& project,
   return result;
 }
 
-std::string DescribeStatus(std::int32_t status) {
-  switch (status) {
-    case 0: return "the analysis ran to its end";
-    case 1: return "the engine was called with a wrong mode";
-    case 2: return "a t-z curve depth lies beyond the strength curve";
-    case 4: return "the shaft length lies beyond the strength curve";
-    case 7: return "NEED ANOTHER SOIL LAYER: no length within the profile carries the design load";
-    case 8: return "the run's files could not be set up";
-    case 9: return "the project file could not be analysed";
-    case 99: return "internal engine error";
-    default: return "unknown status";
-  }
-}
+std::string DescribeStatus(std::int32_t status) { return describe_run_status(status); }
 
 }  // namespace korva

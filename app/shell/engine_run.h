@@ -23,12 +23,20 @@ struct RunFiles {
   std::filesystem::path tz_scratch;     // .kv8w
   std::filesystem::path plot_scratch1;  // .kv8t
   std::filesystem::path plot_scratch2;  // .kv8q
+  std::filesystem::path json;           // .json: the results as JSON, when asked for
 
   static RunFiles ForProject(const std::filesystem::path& project);
 };
 
-// Writes the ten lines of "names.dat" into `directory`. Throws std::runtime_error on failure.
-void WriteNamesFile(const std::filesystem::path& directory, const RunFiles& files);
+// What a run writes beyond the report and plot files.
+struct RunOptions {
+  bool json = false;  // the results as JSON (RunFiles::json)
+};
+
+// Writes the ten lines of "names.dat" into `directory`, and an eleventh with the JSON results
+// path when `options.json` is set. Throws std::runtime_error on failure.
+void WriteNamesFile(const std::filesystem::path& directory, const RunFiles& files,
+                    const RunOptions& options = {});
 
 // Directory of the running executable (where the engine library is installed).
 std::filesystem::path ProgramDirectory();
@@ -52,7 +60,8 @@ struct EngineRunResult {
 // The current directory stays the project's directory. Throws std::runtime_error when
 // "names.dat" cannot be written or the directory cannot be entered.
 EngineRunResult RunEngine(const std::filesystem::path& library, const std::filesystem::path& project,
-                          const std::function<void(std::int32_t)>& after_call = {});
+                          const std::function<void(std::int32_t)>& after_call = {},
+                          const RunOptions& options = {});
 
 // A short explanation of a run status, for messages.
 std::string DescribeStatus(std::int32_t status);

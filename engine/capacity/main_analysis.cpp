@@ -1,5 +1,6 @@
 // MAIN_ANALYSIS: reads the project and runs the analysis passes.
 #include "analysis_output.h"
+#include "json_results.h"
 #include "frame/input_reader.h"
 #include "frame/run_driver.h"
 
@@ -36,7 +37,21 @@ void MAIN_ANALYSIS(Run& run) {
   }
   AnalysisOutput output(run.out, run.input_as_read, run.local("TZDATA.DAT"),
                         run.local("TZDIAM.DAT"));
-  run.status = run_capacity(run.input, run.out, output);
+  if (run.names.json.empty()) {
+    run.status = run_capacity(run.input, run.out, output);
+  } else {
+    // One computation, two writers: the JSON writer reads what the report writer's
+    // load-settlement run leaves.
+    JsonResults json(run.input_as_read, output);
+    ListenerFanOut both({&output, &json});
+    try {
+      run.status = run_capacity(run.input, run.out, both);
+    } catch (...) {
+      run.json_members = json.members();
+      throw;
+    }
+    run.json_members = json.members();
+  }
   output.finish();
 }
 

@@ -239,6 +239,11 @@ DepthTables depth_loop(CapacityState& st, const PassGeometry& g, Streams& out) {
 
       // Side resistance of the step.
       double FS = 0;
+      DepthStep step;
+      step.z = z;
+      step.layer = static_cast<int>(I);
+      step.SIGV = SIGV;
+      step.angle_deg = K == kSand ? delta_deg : phi_deg;
       if (COEF > 0) {
         if (in.KCYCL == 2) {
           FBASE *= in.RCYCL;
@@ -250,8 +255,12 @@ DepthTables depth_loop(CapacityState& st, const PassGeometry& g, Streams& out) {
           if (in.KCYCL == 2) sm *= in.RCYCL;
           FS = COEF * sm / 2000;
           if (K != kGravel) FS = std::min(FS, 2.1);
+          step.method = DepthStep::kBeta;
+          step.COEF = COEF;
         } else if (K == kSand && v.ISIDE == 1) {
           FS = COEF * FBASE / 2000;  // Ko method
+          step.method = DepthStep::kKo;
+          step.COEF = COEF;
         } else if (K == kSand) {
           // Chen and Kulhawy (2002): K from the overconsolidation ratio and phi. Sand methods
           // other than 1 and 2 are taken as this one, as the project writer stores them.
@@ -264,12 +273,20 @@ DepthTables depth_loop(CapacityState& st, const PassGeometry& g, Streams& out) {
             Kc = std::min((1 - sinp) * std::pow(OCR, sinp), kp);
           }
           FS = Kc * FBASE / 2000;
+          step.method = DepthStep::kKChenKulhawy;
+          step.COEF = Kc;
+          step.angle_deg = phi_deg;
         } else if (K == kDecomposedRock || K == kWeakRock) {
           FS = FBASE / 2000;
+          step.method = DepthStep::kGeomaterial;
         } else if (K != 0) {
           FS = COEF * FBASE / 2000;  // alpha method in clay; rock
+          step.method = K == kClay || K == kClayShale ? DepthStep::kAlpha : DepthStep::kRock;
+          step.COEF = COEF;
         }
         if (TRANLM > 0.0001) FS = std::min(FS, TRANLM);
+        if (TRANLM > 0.0001) step.FS_limit = TRANLM;
+        step.COEF_estimated = layer.COEFEST || layer.marks.COEF[0] || layer.marks.COEF[1];
         double PERIM = kPi * g.DSTEM;
         if (K >= kStrongRockSideOrBase && K <= kStrongRock && socket_perim >= 0.001)
           PERIM = socket_perim;
@@ -321,6 +338,11 @@ DepthTables depth_loop(CapacityState& st, const PassGeometry& g, Streams& out) {
       if (in.KCYCL == 2) QB = 0;
 
       // Store the step.
+      step.FS = FS;
+      step.QS = QS;
+      step.QB = QB;
+      step.AB = AB;
+      t.steps.push_back(step);
       const int idx = static_cast<int>(std::lround(z + g.BEX));
       const int d = static_cast<int>(std::lround(z));
       if (idx >= 0) {

@@ -54,8 +54,26 @@ struct LayerSteps {
   double QS_last = 0;  // running side resistance at the layer's last step, tons
 };
 
+// One one-foot step of the depth loop as computed, for the calculation trace.
+struct DepthStep {
+  enum Coefficient { kNone, kBeta, kKo, kKChenKulhawy, kAlpha, kRock, kGeomaterial };
+  double z = 0;          // depth, ft
+  int layer = 0;         // index into the profile
+  double SIGV = 0;       // effective vertical stress, lb/ft2
+  Coefficient method = kNone;
+  double COEF = 0;       // the side coefficient used (beta, Ko, K, alpha or the rock factor)
+  bool COEF_estimated = false;
+  double angle_deg = 0;  // friction angle (Ko and K methods) or interface angle, degrees
+  double FS = 0;         // unit side resistance, tons/ft2
+  double FS_limit = 0;   // limit of the unit side resistance, tons/ft2 (0: none)
+  double QS = 0;         // cumulative side resistance, tons
+  double QB = 0;         // base resistance of a base at z, tons
+  double AB = 0;         // base area at z, ft2
+};
+
 // Results of the depth loop of one pass.
 struct DepthTables {
+  std::vector<DepthStep> steps;  // every step in order of depth
   // By step index (z + BEX, rounded): running side resistance and unit side resistance.
   std::vector<double> QS, QSL, FS, FS_psi, depth_in;
   // By depth (ft): base resistance of a base at that depth and the soil/rock flag.

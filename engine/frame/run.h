@@ -37,6 +37,9 @@ struct Run {
   ProjectInput input_as_read;  // the user's units, for the report's echo of the input
   ProjectInput input;          // internal units
 
+  // The analysis part of the JSON results (members without braces), when asked for.
+  std::string json_members;
+
   // Time of the analysis shown in the date block (SOURCE_DATE_EPOCH when set).
   std::tm run_time{};
 };

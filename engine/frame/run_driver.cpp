@@ -1,11 +1,13 @@
 #include "run_driver.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <vector>
 
+#include "json_writer.h"
 #include "text_file.h"
 
 namespace korva {
@@ -66,6 +68,130 @@ void report_failure(Run& run, const std::string& text) {
   std::fprintf(stderr, "KORVA engine: %s\n", text.c_str());
 }
 
+// A stable code for a message: the words of its first line of text, lower case, joined by
+// "_" (at most eight), with numbers and quoted names left out.
+std::string message_code(const std::string& line) {
+  std::string code, word;
+  bool quoted = false;
+  int words = 0;
+  auto flush = [&] {
+    const bool number = !word.empty() && word.find_first_not_of("0123456789") == std::string::npos;
+    if (!word.empty() && !number && words++ < 8) code += (code.empty() ? "" : "_") + word;
+    word.clear();
+  };
+  for (const char ch : line) {
+    if (ch == '"') {
+      flush();
+      quoted = !quoted;
+      continue;
+    }
+    if (quoted) continue;
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (std::isalnum(c) && c < 0x80) word += static_cast<char>(std::tolower(c));
+    else flush();
+  }
+  flush();
+  return code.empty() ? "message" : code;
+}
+
+// The message file's blocks (separated by blank lines) with their severity and code.
+void write_messages(JsonWriter& j, const std::string& path) {
+  std::vector<std::string> lines;
+  j.key("messages").begin_array();
+  if (path.empty() || !read_lines(path, lines)) {
+    j.end_array();
+    return;
+  }
+  std::vector<std::vector<std::string>> blocks(1);
+  for (std::string l : lines) {
+    while (!l.empty() && (l.back() == ' ' || l.back() == '\r')) l.pop_back();
+    if (l.find_first_not_of(' ') == std::string::npos) {
+      if (!blocks.back().empty()) blocks.emplace_back();
+    } else {
+      blocks.back().push_back(l.substr(l.find_first_not_of(' ')));
+    }
+  }
+  // A block may start with a heading ("ERROR MESSAGE", or a banner of asterisks around a
+  // word) and rules; a banner standing alone heads the next block. Lines of numbers alone are
+  // records of the run, not messages.
+  auto numbers_only = [](const std::string& l) {
+    return l.find_first_not_of("0123456789+-.Ee ") == std::string::npos;
+  };
+  auto rule = [](const std::string& l) { return l.find_first_not_of("-=* ") == std::string::npos; };
+  std::string carried;  // severity named by a lone banner
+  for (const auto& b : blocks) {
+    std::vector<std::string> text_lines;
+    for (const std::string& l : b)
+      if (!numbers_only(l)) text_lines.push_back(l);
+    if (text_lines.empty()) continue;
+    std::string severity = carried;
+    carried.clear();
+    std::string code_line;
+    bool heading_only = true;
+    for (const std::string& l : text_lines) {
+      std::string upper;
+      for (char ch : l) if (ch != '*') upper += ch;
+      const bool banner = l.front() == '*' && l.back() == '*';
+      if (rule(l)) continue;
+      if (banner || upper == "ERROR MESSAGE" || upper == "WARNING MESSAGE") {
+        if (upper.find("ERROR") != std::string::npos) severity = "error";
+        else if (upper.find("WARNING") != std::string::npos) severity = "warning";
+        else if (!upper.empty()) severity = message_code(upper);
+        continue;
+      }
+      heading_only = false;
+      if (l.find('=') != std::string::npos && code_line.empty()) continue;  // a value line
+      if (code_line.empty()) code_line = l;
+    }
+    if (heading_only) {
+      carried = severity;
+      continue;
+    }
+    if (code_line.empty()) code_line = text_lines.back();
+    if (severity.empty()) severity = code_line.rfind("NOTE", 0) == 0 ? "note" : "message";
+    std::string text;
+    for (const std::string& l : text_lines) text += (text.empty() ? "" : "\n") + l;
+    j.begin_object();
+    j.member("severity", severity);
+    j.member("code", message_code(code_line));
+    j.member("text", text);
+    j.end_object();
+  }
+  j.end_array();
+}
+
+void write_json(const Run& run) {
+  JsonWriter j;
+  j.begin_object();
+  j.member("format", "korva-results");
+  j.member("version", 1);
+  std::string program = run.names.VERSION;
+  while (!program.empty() && program.back() == ' ') program.pop_back();
+  j.member("program_version", program);
+  j.member("engine_version", kEngineVersion);
+  j.member("project_file", run.names.input);
+  j.key("status").begin_object();
+  j.member("code", static_cast<int>(run.status));
+  j.member("meaning", describe_run_status(run.status));
+  j.end_object();
+  write_messages(j, run.names.messages);
+  j.end_object();
+  std::string doc = j.str();
+  doc.resize(doc.size() - 3);  // "\n}\n"
+  if (!run.json_members.empty()) doc += ",\n" + run.json_members;
+  doc += "\n}\n";
+  std::FILE* f = std::fopen(run.names.json.c_str(), "wb");
+  bool ok = f != nullptr;
+  if (f) {
+    ok = std::fwrite(doc.data(), 1, doc.size(), f) == doc.size();
+    ok = std::fclose(f) == 0 && ok;
+  }
+  if (!ok) {
+    std::fprintf(stderr, "KORVA engine: cannot write \"%s\": %s\n", run.names.json.c_str(),
+                 std::strerror(errno));
+  }
+}
+
 }  // namespace
 
 std::tm run_clock() {
@@ -120,7 +246,7 @@ void RUN_DRIVER(Run& run, std::FILE* console_in, std::FILE* console_out) {
       read_run_names(run.local("names.dat"), run.names, console_in, console_out);
   for (std::string* name : {&run.names.input, &run.names.report, &run.names.plot,
                             &run.names.messages, &run.names.tz, &run.names.tz_scratch,
-                            &run.names.plot_scratch1, &run.names.plot_scratch2})
+                            &run.names.plot_scratch1, &run.names.plot_scratch2, &run.names.json})
     *name = run.local(*name);
   if (source == NamesSource::kConsoleFailed) {
     std::fprintf(stderr,
@@ -179,6 +305,7 @@ void RUN_DRIVER(Run& run, std::FILE* console_in, std::FILE* console_out) {
   }
   for (int unit : {kReport, kPlot, kMessages, kChart, kTzFile}) out[unit].close();
   out[kConsole].flush();
+  if (!n.json.empty()) write_json(run);
 }
 
 }  // namespace korva

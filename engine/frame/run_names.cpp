@@ -69,8 +69,8 @@ NamesSource read_run_names(const std::string& path, RunNames& names, std::FILE* 
     if (auto* l = line(1)) names.line2 = first_integer(*l);
     std::string* fields[] = {&names.input,      &names.report,      &names.plot,
                              &names.messages,   &names.tz,          &names.tz_scratch,
-                             &names.plot_scratch1, &names.plot_scratch2};
-    for (std::size_t k = 0; k < 8; ++k)
+                             &names.plot_scratch1, &names.plot_scratch2, &names.json};
+    for (std::size_t k = 0; k < 9; ++k)
       if (auto* l = line(k + 2)) *fields[k] = name_from_line(*l);
     return NamesSource::kFile;
   }

@@ -18,6 +18,7 @@ struct RunNames {
   std::string tz_scratch;                       // .kv8w
   std::string plot_scratch1;                    // .kv8t
   std::string plot_scratch2;                    // .kv8q
+  std::string json;  // results as JSON (optional 11th line); empty: none
 };
 
 // Longest file name taken from "names.dat" or the console. Longer lines are cut.

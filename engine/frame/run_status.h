@@ -20,4 +20,20 @@ enum RunStatus : std::int32_t {
   kStatusInternalError = 99,  // an unexpected internal failure; see the message file
 };
 
+// A short explanation of a run status, for messages and the results file.
+inline const char* describe_run_status(std::int32_t status) {
+  switch (status) {
+    case kStatusOk: return "the analysis ran to its end";
+    case kStatusWrongMode: return "the engine was called with a wrong mode";
+    case kStatusBeyondStrength: return "a t-z curve depth lies beyond the strength curve";
+    case kStatusLengthBeyond: return "the shaft length lies beyond the strength curve";
+    case kStatusNeedLayer:
+      return "NEED ANOTHER SOIL LAYER: no length within the profile carries the design load";
+    case kStatusNoRunFiles: return "the run's files could not be set up";
+    case kStatusBadInput: return "the project file could not be analysed";
+    case kStatusInternalError: return "internal engine error";
+    default: return "unknown status";
+  }
+}
+
 }  // namespace korva
