@@ -44,7 +44,7 @@ void moveInto(const fs::path& from, const fs::path& to) {
 }  // namespace
 
 EngineRunResult RunEngineInPrivateDirectory(const fs::path& library, const fs::path& project,
-                                            const fs::path& privateDir) {
+                                            const fs::path& privateDir, const RunOptions& options) {
   const RunFiles real = RunFiles::ForProject(project);
   const fs::path dir = fs::absolute(privateDir).lexically_normal();
   // The engine reads the project where it is and writes its files under their own names in
@@ -56,7 +56,7 @@ EngineRunResult RunEngineInPrivateDirectory(const fs::path& library, const fs::p
   std::error_code ec;
   fs::current_path(dir, ec);
   if (ec) throw std::runtime_error("cannot enter " + dir.string() + ": " + ec.message());
-  WriteNamesFile(".", files);
+  WriteNamesFile(".", files, options);
 
   EngineRunResult result;
   TDynamicLibrary lib(lib_path.string());

@@ -18,7 +18,8 @@ namespace korva::cli {
 // "CHART.DAT" and "TZDATA.DAT" are moved into the project's directory.
 EngineRunResult RunEngineInPrivateDirectory(const std::filesystem::path& library,
                                             const std::filesystem::path& project,
-                                            const std::filesystem::path& privateDir);
+                                            const std::filesystem::path& privateDir,
+                                            const RunOptions& options = {});
 
 // Redirects standard output to /dev/null while it lives (the engine's console echo).
 class StdoutSilenced {

@@ -278,7 +278,8 @@ int main(int argc, char** argv) {
     {
       korva::cli::StdoutSilenced silenced(quiet);
       r = privateDir.empty() ? korva::RunEngine(lib, files.project, {}, korva::RunOptions{json})
-                             : korva::cli::RunEngineInPrivateDirectory(lib, files.project, privateDir);
+                             : korva::cli::RunEngineInPrivateDirectory(lib, files.project, privateDir,
+                                                                       korva::RunOptions{json});
     }
     if (r.outcome == korva::EngineRunResult::kLibraryFailed) {
       std::fprintf(stderr, "korva2017-run: %s\n", r.error.c_str());

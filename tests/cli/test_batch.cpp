@@ -38,9 +38,11 @@ std::string Variant(const std::string& length, bool unreachableLoad = false) {
   return text;
 }
 
-std::map<std::string, std::string> Results(const fs::path& dir, const std::string& stem) {
+std::map<std::string, std::string> Results(const fs::path& dir, const std::string& stem,
+                                           bool json = false) {
   std::map<std::string, std::string> r;
   for (const char* ext : kResults) r[ext] = slurp(dir / (stem + ext));
+  if (json) r[".json"] = slurp(dir / (stem + ".json"));
   return r;
 }
 
@@ -60,7 +62,7 @@ TEST(BatchRuns, ProjectsInOneDirectoryGiveTheResultsOfEachRunAlone) {
   const fs::path dir = temp_dir();
   std::ofstream(dir / "a.kv8d", std::ios::binary) << Variant("60");
   std::ofstream(dir / "b.kv8d", std::ios::binary) << Variant("40");
-  const Shell batch = sh(q(kRunner) + " -j 2 " + q(dir / "a.kv8d") + " " + q(dir / "b.kv8d"));
+  const Shell batch = sh(q(kRunner) + " -j 2 --json " + q(dir / "a.kv8d") + " " + q(dir / "b.kv8d"));
   ASSERT_EQ(batch.code, 0) << batch.out;
   // No report echo; one line per project in the order given, with its values, and a total.
   EXPECT_EQ(batch.out.find("VERTICALLY LOADED"), std::string::npos) << batch.out;
@@ -69,16 +71,16 @@ TEST(BatchRuns, ProjectsInOneDirectoryGiveTheResultsOfEachRunAlone) {
                        b + "  complete  length 40.0 FT  QU 269.69 TONS  QDN 125.15 TONS\n" +
                        "2 projects: 2 complete, 0 failed\n");
   EXPECT_TRUE(Leftovers(dir).empty()) << Leftovers(dir).front();
-  const auto batchA = Results(dir, "a"), batchB = Results(dir, "b");
+  const auto batchA = Results(dir, "a", true), batchB = Results(dir, "b", true);
   const std::string chart = slurp(dir / "CHART.DAT");
   EXPECT_TRUE(fs::exists(dir / "CHART.DAT"));
 
   for (const char* stem : {"a", "b"}) {
-    const Shell alone = sh(q(kRunner) + " " + q(dir / (std::string(stem) + ".kv8d")));
+    const Shell alone = sh(q(kRunner) + " --json " + q(dir / (std::string(stem) + ".kv8d")));
     ASSERT_EQ(alone.code, 0) << alone.out;
     EXPECT_NE(alone.out.find("VERTICALLY LOADED"), std::string::npos);
     const auto& before = stem[0] == 'a' ? batchA : batchB;
-    for (const auto& [ext, text] : Results(dir, stem)) {
+    for (const auto& [ext, text] : Results(dir, stem, true)) {
       EXPECT_FALSE(text.empty()) << stem << ext;
       EXPECT_TRUE(text == before.at(ext)) << stem << ext << " differs from the batch's";
     }
