@@ -143,9 +143,12 @@ std::string SummariseReport(const fs::path& report) {
   for (std::string& u : units)
     if (u.size() >= 2 && u.front() == '(' && u.back() == ')') u = u.substr(1, u.size() - 2);
   auto unit = [&](std::size_t i) { return i < units.size() ? " " + units[i] : std::string(); };
-  const std::string design = names.size() > 6 ? names[6] : "QDN";
-  return "length " + (*row)[0].Text + unit(0) + "  QU " + (*row)[4].Text + unit(4) + "  " + design +
-         " " + (*row)[6].Text + unit(6);
+  // The allowable total (QDN) of a design by factors of safety, the factored total of LRFD.
+  const bool lrfd = pass.Heading[0].find("LRFD QU") != std::string::npos;
+  const std::size_t design = lrfd ? 7 : 6;
+  const std::string name = lrfd ? "LRFD QU" : names.size() > 6 ? names[6] : "QDN";
+  return "length " + (*row)[0].Text + unit(0) + "  QU " + (*row)[4].Text + unit(4) + "  " + name +
+         " " + (*row)[design].Text + unit(design);
 }
 
 namespace {

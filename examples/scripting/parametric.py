@@ -104,8 +104,8 @@ def from_json(path):
 
 def from_report(path):
     """The same from the report (.kv8o): the last resistance table, at the last shaft
-    length printed before it when the table has that row, else its last row. The column
-    after QU and QBD is the allowable (QDN) or factored total."""
+    length printed before it when the table has that row, else its last row: QDN, or the
+    factored total (LRFD QU) of an LRFD project."""
     try:
         lines = path.read_text(encoding="latin-1").splitlines()
     except OSError:
@@ -121,7 +121,7 @@ def from_report(path):
         m = re.match(r"\s*SHAFT LENGTH\s*=\s*([-0-9.Ee+]+)", line)
         if m:
             shaft = float(m.group(1))
-    names = lines[heading].split()
+    lrfd = "LRFD QU" in lines[heading]
     units = [u.strip("()") for u in lines[heading + 1].split()]
     rows = []
     for line in lines[heading + 2:]:
@@ -139,8 +139,10 @@ def from_report(path):
         for r in rows:
             if abs(r[0] - shaft) < 0.05:
                 row = r
-    what = "allowable" if names[6] == "QDN" else "factored"
-    return row[0], row[6], what, units[6].lower() if len(units) > 6 else ""
+    # QDN of a design by factors of safety; the factored total (LRFD QU) of LRFD.
+    column = 7 if lrfd else 6
+    what = "factored" if lrfd else "allowable"
+    return row[0], row[column], what, units[column].lower() if len(units) > column else ""
 
 
 def draw(table, short, diameters, lengths, what, unit, length_unit, title, to):

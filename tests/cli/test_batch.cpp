@@ -94,13 +94,20 @@ TEST(BatchRuns, AFailedRunIsNamedAndTheOthersKeepTheirResults) {
   std::ofstream(dir / "a.kv8d", std::ios::binary) << Variant("60");
   std::ofstream(dir / "deep.kv8d", std::ios::binary) << Variant("99000", true);
   std::ofstream(dir / "c.kv8d", std::ios::binary) << Variant("40");
-  const Shell r = sh("cd " + q(dir) + " && " + q(kRunner) + " -j 1 a.kv8d deep.kv8d missing.kv8d c.kv8d");
+  // LRFD: the summary gives the factored total, the table's last column.
+  std::string lrfd = Variant("60");
+  lrfd.replace(lrfd.find("2 1 1 5 1 2"), 11, "2 1 1 5 1 1");
+  for (std::size_t at; (at = lrfd.find(" 1 1 \n")) != std::string::npos;) lrfd.replace(at, 6, " 0.55 0.5 \n");
+  std::ofstream(dir / "lrfd.kv8d", std::ios::binary) << lrfd;
+  const Shell r = sh("cd " + q(dir) + " && " + q(kRunner) + " -j 1 a.kv8d deep.kv8d missing.kv8d c.kv8d lrfd.kv8d");
   EXPECT_EQ(r.code, 17) << r.out;  // the largest failure: 10 + status 7
   EXPECT_NE(r.out.find("a.kv8d        complete  length 60.0 FT"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("deep.kv8d     status 7  length"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("missing.kv8d  not run"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("c.kv8d        complete  length 40.0 FT"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("4 projects: 2 complete, 2 failed\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("lrfd.kv8d     complete  length 60.0 FT  QU 479.82 TONS  LRFD QU 257.61 TONS\n"),
+            std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("5 projects: 3 complete, 2 failed\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("korva2017-run: failed: deep.kv8d, missing.kv8d"), std::string::npos) << r.out;
   // The run's own message is passed on.
   EXPECT_NE(r.out.find("ended with status 7"), std::string::npos) << r.out;
