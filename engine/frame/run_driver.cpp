@@ -178,7 +178,11 @@ void write_json(const Run& run) {
   j.end_object();
   std::string doc = j.str();
   doc.resize(doc.size() - 3);  // "\n}\n"
-  if (!run.json_members.empty()) doc += ",\n" + run.json_members;
+  // A project that was not analysed has no results: the same keys, empty.
+  doc += ",\n" + (run.json_members.empty()
+                      ? std::string("  \"units\": null,\n  \"project\": null,\n  \"passes\": [],\n"
+                                    "  \"design_charts\": null,\n  \"most_efficient_shaft\": null")
+                      : run.json_members);
   doc += "\n}\n";
   std::FILE* f = std::fopen(run.names.json.c_str(), "wb");
   bool ok = f != nullptr;

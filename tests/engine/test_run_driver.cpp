@@ -287,6 +287,53 @@ TEST_F(RunDir, UncreatableOutputFileGivesStatusEight) {
   EXPECT_NE(file(".kv8r").find("CANNOT CREATE THE FILE"), std::string::npos);
 }
 
+// The optional eleventh line of "names.dat" names the JSON results file.
+TEST_F(RunDir, EleventhNamesLineAsksForJsonResults) {
+  ASSERT_EQ(run(), 0);  // ten lines: no JSON
+  const std::string report = file(".kv8o");
+  EXPECT_FALSE(fs::exists(dir_ / "proj.json"));
+
+  spit(dir_ / "names.dat", slurp(dir_ / "names.dat") + "\n");  // an empty eleventh line
+  ASSERT_EQ(run(), 0);
+  EXPECT_FALSE(fs::exists(dir_ / "proj.json"));
+
+  std::string names = slurp(dir_ / "names.dat");
+  names.pop_back();
+  spit(dir_ / "names.dat", names + (dir_ / "proj.json").string() + "\n");
+  ASSERT_EQ(run(), 0);
+  EXPECT_EQ(file(".kv8o"), report);  // the JSON changes nothing else
+  const std::string json = file(".json");
+  EXPECT_EQ(json.rfind("{\n  \"format\": \"korva-results\",\n  \"version\": 1,", 0), 0u) << json.substr(0, 200);
+  EXPECT_NE(json.find("\"meaning\": \"the analysis ran to its end\""), std::string::npos);
+  EXPECT_NE(json.find("\"side_method\": \"alpha\""), std::string::npos);
+  EXPECT_EQ(json.back(), '\n');
+}
+
+TEST_F(RunDir, JsonOfAProjectThatCannotBeAnalysedHasItsStatusAndMessage) {
+  spit(dir_ / "proj.kv8d", "Broken\n1\nnot numbers\n");
+  spit(dir_ / "names.dat", slurp(dir_ / "names.dat") + (dir_ / "proj.json").string() + "\n");
+  ASSERT_EQ(run(), kStatusBadInput);
+  const std::string json = file(".json");
+  EXPECT_NE(json.find("\"code\": 9,\n    \"meaning\": \"the project file could not be analysed\""),
+            std::string::npos)
+      << json;
+  EXPECT_NE(json.find("\"severity\": \"error\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"project\": null"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"passes\": []"), std::string::npos) << json;
+}
+
+TEST_F(RunDir, JsonDoesNotDependOnTheLocale) {
+  spit(dir_ / "proj.kv8d", kRockProject);
+  spit(dir_ / "names.dat", slurp(dir_ / "names.dat") + (dir_ / "proj.json").string() + "\n");
+  ASSERT_EQ(run(), 0);
+  const std::string c_json = file(".json");
+  ASSERT_NE(c_json.find("\"method\": \"rock\""), std::string::npos);
+  if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
+  run();
+  std::setlocale(LC_ALL, "C");
+  EXPECT_EQ(file(".json"), c_json);
+}
+
 TEST_F(RunDir, ResultsDoNotDependOnTheLocale) {
   ASSERT_EQ(run(), 0);
   const std::string c_report = file(".kv8o");
