@@ -147,7 +147,7 @@ std::int32_t AnalysisOutput::settlement(CapacityState& st, PassResult& pass) {
     if (pass.ICASE == 1 && st.in.PrintTZCurves == 1) {
       report::additional_tz_heading(out_);
       for (int sel : {kTrend, kUpperBound, kLowerBound}) {
-        const int status = TZ_AT_DEPTHS(in, st.in.TZDEP, sel, out_);
+        const int status = TZ_AT_DEPTHS(in, st.in.TZDEP, sel, out_, &ls_);
         if (status > 0) return status;
       }
     }

@@ -31,6 +31,9 @@ class AnalysisOutput : public CapacityListener {
   void finish();
 
   const SettlementRun& settlement_run() const { return ls_; }
+  // Whether the latest pass got a load-settlement curve (the curves in settlement_run()
+  // are the pass's own).
+  bool pass_has_curve() const { return pass_has_curve_; }
 
  private:
   Streams& out_;

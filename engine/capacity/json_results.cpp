@@ -87,6 +87,36 @@ void row_object(JsonWriter& j, const Conv& c, const TableRow& r) {
   j.end_object();
 }
 
+const char* const kLines[] = {"trend", "upper", "lower"};
+
+// Side curves by curve line: depth, soil type, ultimate unit side resistance and the points.
+void tz_curves(JsonWriter& j, bool si, const std::array<std::vector<TzCurve>, 3>& by_line) {
+  const double depth = si ? 0.0254 : 1.0 / 12, transfer = si ? 6.895 : 1.0, move = si ? 0.0254 : 1.0;
+  j.begin_array();
+  for (std::size_t k = 0; k < 3; ++k) {
+    if (by_line[k].empty()) continue;
+    j.begin_object();
+    j.member("line", kLines[k]);
+    j.key("curves").begin_array();
+    for (const TzCurve& c : by_line[k]) {
+      j.begin_object();
+      j.member("depth", c.depth * depth);
+      j.member("soil_type", c.soil);
+      j.member("max_load_transfer", c.FMAX * transfer);
+      j.key("movement").begin_array();
+      for (double z : c.Z) j.value(z * move);
+      j.end_array();
+      j.key("load_transfer").begin_array();
+      for (double t : c.T) j.value(t * transfer);
+      j.end_array();
+      j.end_object();
+    }
+    j.end_array();
+    j.end_object();
+  }
+  j.end_array();
+}
+
 void curve_rows(JsonWriter& j, const CurveRows& rows) {
   j.begin_array();
   for (const auto& r : rows) {
@@ -109,6 +139,7 @@ void JsonResults::profile_ready(const CapacityState& st, const EstimationNotes&)
   const Conv c{{si_}};
   const ProjectInput& in = st.in;
   toplen_ = in.TOPLEN;
+  method_ = in.METHOD;
   JsonWriter j;
   j.begin_object();
   std::string title = raw_.TITLE;
@@ -205,10 +236,17 @@ std::int32_t JsonResults::settlement(CapacityState& st, PassResult& pass) {
   if (passes_.empty()) return 0;
   StoredPass& s = passes_.back();
   const int tip = st.profile.layers[static_cast<std::size_t>(pass.table.tip_layer)].KSOIL;
-  s.settled = true;
+  s.settled = report_.pass_has_curve();
+  if (!s.settled) return 0;
+  const SettlementRun& ls = report_.settlement_run();
   s.socket = !is_soil(tip);
   s.socket_type = tip;
-  s.curves = report_.settlement_run().curves;
+  s.curves = ls.curves;
+  if (!s.socket) {
+    s.side_curves = ls.side_curves;
+    s.base_curves = ls.base_curves;
+    if (pass.ICASE == 1 && st.in.PrintTZCurves == 1) s.additional_tz = ls.additional_tz;
+  }
   return 0;
 }
 
@@ -287,6 +325,7 @@ std::string JsonResults::members() const {
   j.member("angle", "degrees");
   j.member("settlement_load", si_ ? "kN" : "tons");
   j.member("movement", si_ ? "m" : "in");
+  j.member("load_transfer", si_ ? "kN/m2" : "lb/in2");
   j.end_object();
   j.key("project");
   if (project_.empty()) j.null();
@@ -312,7 +351,10 @@ std::string JsonResults::members() const {
     j.member("design_reached", p.table.design_reached);
     if (any) j.member("tip_layer", p.table.tip_layer + 1);
     else j.key("tip_layer").null();
-    j.member("status", s.done ? "complete" : (s.settled ? "settlement_stopped" : "need_another_layer"));
+    // A pass that did not end stopped in its load-settlement analysis, or (design load not
+    // carried) for want of another layer.
+    const bool need_layer = method_ == 1 && !p.table.design_reached;
+    j.member("status", s.done ? "complete" : need_layer ? "need_another_layer" : "settlement_stopped");
     j.key("rows").begin_array();
     for (const TableRow& r : p.table.rows) row_object(j, c, r);
     j.end_array();
@@ -341,17 +383,33 @@ std::string JsonResults::members() const {
       j.begin_object();
       j.member("method", "t_z");
       j.key("curves").begin_array();
-      const char* lines[] = {"trend", "upper", "lower"};
       for (int k = 0; k < 3; ++k) {
         j.begin_object();
-        j.member("line", lines[k]);
+        j.member("line", kLines[k]);
         j.key("rows");
         curve_rows(j, s.curves[static_cast<std::size_t>(k)]);
         j.end_object();
       }
       j.end_array();
+      j.key("t_z_curves");
+      tz_curves(j, si_, s.side_curves);
+      j.key("q_w_curves").begin_array();
+      for (std::size_t k = 0; k < 3; ++k) {
+        j.begin_object();
+        j.member("line", kLines[k]);
+        j.key("movement").begin_array();
+        for (double w : s.base_curves[k].W) j.value(si_ ? w * 0.0254 : w);
+        j.end_array();
+        j.key("load").begin_array();
+        for (double q : s.base_curves[k].Q) j.value(si_ ? q * 0.004448 : q / 2000);
+        j.end_array();
+        j.end_object();
+      }
+      j.end_array();
       j.end_object();
     }
+    j.key("additional_t_z_curves");
+    tz_curves(j, si_, s.additional_tz);
 
     j.key("trace").begin_array();
     for (const DepthStep& d : p.t.steps) {

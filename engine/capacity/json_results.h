@@ -74,6 +74,9 @@ class JsonResults : public CapacityListener {
     bool socket = false;     // the curve came from a socket method
     int socket_type = 0;
     std::array<CurveRows, 3> curves{};
+    std::array<std::vector<TzCurve>, 3> side_curves;  // t-z analysis only
+    std::array<QwCurve, 3> base_curves{};
+    std::array<std::vector<TzCurve>, 3> additional_tz;  // the first case, when asked for
   };
 
   const ProjectInput& raw_;
@@ -83,6 +86,7 @@ class JsonResults : public CapacityListener {
   std::string charts_ = "null", best_ = "null";
   bool si_ = false;
   double toplen_ = 0;
+  int method_ = 0;
 };
 
 }  // namespace korva

@@ -270,6 +270,7 @@ int LOAD_SETTLEMENT(SettlementRun& run, const SettlementInput& in, int selector,
 
   // t-z output.
   trace.curves(curves);
+  run.side_curves[static_cast<std::size_t>(std::clamp(selector, 1, 3) - 1)] = curves;
   if (tz_out) {
     const double depth_factor = in.si ? 0.0254 : 1.0 / 12;
     const double t_factor = in.si ? 6.895 : 1.0;
@@ -309,6 +310,7 @@ int LOAD_SETTLEMENT(SettlementRun& run, const SettlementInput& in, int selector,
   const double q_factor = in.si ? 4.448 / 1000 : 1.0 / 2000;
   const double w_factor = in.si ? 0.0254 : 1.0;
   trace.base(qw);
+  run.base_curves[static_cast<std::size_t>(std::clamp(selector, 1, 3) - 1)] = qw;
   if (first_length) {
     out.write(kTzScratch, kQwHeading, {lab.force, lab.movement});
     for (std::size_t k = 0; k < 10; ++k) {
@@ -426,7 +428,7 @@ int LOAD_SETTLEMENT(SettlementRun& run, const SettlementInput& in, int selector,
 }
 
 int TZ_AT_DEPTHS(const SettlementInput& in, const std::vector<double>& depths_ft, int selector,
-                 Streams& out) {
+                 Streams& out, SettlementRun* run) {
   const TransferInput& t = in.t;
   const Labels lab = unit_labels(in.si);
   if (selector == kTrend) out.list(kPlotScratch1, {static_cast<int>(depths_ft.size())});
@@ -460,6 +462,7 @@ int TZ_AT_DEPTHS(const SettlementInput& in, const std::vector<double>& depths_ft
   out.write(kReport, "(/,/,8X,'T-Z CURVE   NO. OF   DEPTH TO CURVE   LOAD TRANSFER   PILE MOVEMENT')");
   out.write(kReport, "(11X,'NO.',6X,'POINTS',8X,A3,14X,A3,13X,A3,/)",
             {in.si ? " M." : "FT.", lab.stress, lab.movement});
+  if (run) run->additional_tz[static_cast<std::size_t>(std::clamp(selector, 1, 3) - 1)] = curves;
   for (std::size_t i = 0; i < curves.size(); ++i) {
     const TzCurve& c = curves[i];
     const std::string line =

@@ -91,6 +91,11 @@ struct SettlementRun {
   // the plot reader takes as the count of the curves that follow. (The diameter index is
   // not that count when a diameter gives no curve, as a zero diameter does.)
   int qw_curves = 0;
+  // The curves of the latest call for each curve line (trend, upper, lower), in, lb and psi,
+  // and the additional t-z curves at the user's depths.
+  std::array<std::vector<TzCurve>, 3> side_curves;
+  std::array<QwCurve, 3> base_curves{};
+  std::array<std::vector<TzCurve>, 3> additional_tz;
 };
 
 // LOAD_SETTLEMENT for one curve line. Returns 0, or 2 / 4 when a depth or the shaft
@@ -99,8 +104,9 @@ int LOAD_SETTLEMENT(SettlementRun& run, const SettlementInput& in, int selector,
 
 // TZ_AT_DEPTHS: side t-z curves at the user's depths (ft) for one curve line, to the
 // report and, for the trend line, to plot scratch file 1. Returns 0 or 2.
+// The curves are kept in `run->additional_tz` when `run` is given.
 int TZ_AT_DEPTHS(const SettlementInput& in, const std::vector<double>& depths_ft, int selector,
-                 Streams& out);
+                 Streams& out, SettlementRun* run = nullptr);
 
 // The 15 assumed tip movements (in) of a stem of diameter D (in).
 std::array<double, 15> tip_movements(double D);

@@ -100,6 +100,28 @@ def report_tables(path):
     return tables
 
 
+def report_additional_tz(path):
+    """The report's t-z curves at the project's depths: per line, the curves as
+    (depth, [(load transfer, movement)])."""
+    lines_by_curve, current = [], None
+    with open(path, encoding="latin-1") as f:
+        for line in f:
+            if "T-Z CURVE   NO. OF" in line:
+                current = []
+                lines_by_curve.append(current)
+                continue
+            if current is None:
+                continue
+            fields = line.split()
+            if len(fields) == 3 and fields[0].isdigit():
+                current.append((float(fields[2]), []))
+            elif len(fields) == 2 and current:
+                current[-1][1].append((float(fields[0]), float(fields[1])))
+            elif fields and fields[0] != "NO.":  # past the units line, the curves end
+                current = None
+    return lines_by_curve
+
+
 def plot_blocks(path):
     """The capacity blocks of the plot file: (rows of 7 values, curve rows of 4 values)."""
     with open(path, encoding="latin-1") as f:
@@ -203,6 +225,22 @@ def main():
                 base = [s for s in steps if abs(s["depth"] - r["length"]) < 1e-9]
                 if base and not close(base[0]["averaged_base_resistance"], r["qb"], 1e-9 * max(1.0, abs(r["qb"]))):
                     fail("pass %d row %s: QB %r, trace %r" % (k + 1, r["length"], r["qb"], base[0]["averaged_base_resistance"]))
+
+    # The additional t-z curves of the first case, as the report prints them (E17.4).
+    if passes and passes[0]["additional_t_z_curves"]:
+        printed_lines = report_additional_tz(report_path)
+        mine_lines = passes[0]["additional_t_z_curves"]
+        if len(printed_lines) != len(mine_lines):
+            fail("report has %d lines of additional t-z curves, JSON %d" % (len(printed_lines), len(mine_lines)))
+        for printed, mine in zip(printed_lines, mine_lines):
+            if len(printed) != len(mine["curves"]):
+                fail("%s: %d additional t-z curves printed, JSON %d" % (mine["line"], len(printed), len(mine["curves"])))
+            for (depth, points), c in zip(printed, mine["curves"]):
+                ok = close(c["depth"], depth, 0.0051 * abs(depth) + 1e-9) and len(points) == len(c["movement"])
+                for (t, z), tm, zm in zip(points, c["load_transfer"], c["movement"]):
+                    ok = ok and close(tm, t, 0.00051 * abs(t) + 1e-12) and close(zm, z, 0.00051 * abs(z) + 1e-12)
+                if not ok:
+                    fail("%s additional t-z curve at %s differs from the report" % (mine["line"], depth))
 
     # Plot file: design lengths, rows and load-settlement curves of each capacity block.
     blocks = plot_blocks(plot_path)

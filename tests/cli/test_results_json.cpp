@@ -57,6 +57,24 @@ TEST(ResultsJson, EveryExampleAndFixtureAgreesWithSchemaReportPlotAndTrace) {
   }
 }
 
+TEST(ResultsJson, AdditionalTzCurvesAgreeWithTheReport) {
+  // The clay fixture with t-z curves asked for at 10 and 20 ft.
+  const fs::path dir = temp_dir();
+  const fs::path project = dir / "tz.kv8d";
+  ASSERT_EQ(sh("sed '3s/.*/1 1 1 5 1 2 0 0 0 0 1/' " +
+               q(kSource / "tests" / "fixtures" / "golden" / "clay-en-asd.kv8d") + " > " + q(project) +
+               " && printf '2\\n10\\n20\\n' >> " + q(project)).code, 0);
+  const fs::path copy = run_copy(project);
+  const std::string json = slurp(with(copy, ".json"));
+  EXPECT_NE(json.find("\"additional_t_z_curves\": [\n        {\n          \"line\": \"trend\""),
+            std::string::npos);
+  const Shell c = sh("python3 " + q(kChecker) + " " + q(kSchema) + " " + q(with(copy, ".json")) +
+                     " " + q(with(copy, ".kv8o")) + " " + q(with(copy, ".kv8p")));
+  EXPECT_EQ(c.code, 0) << c.out;
+  fs::remove_all(dir);
+  fs::remove_all(copy.parent_path());
+}
+
 TEST(ResultsJson, TheCheckFindsAWrongValue) {
   const fs::path copy = run_copy(kSource / "tests" / "fixtures" / "golden" / "clay-en-asd.kv8d");
   const fs::path json = with(copy, ".json");
