@@ -242,6 +242,9 @@ std::int32_t JsonResults::settlement(CapacityState& st, PassResult& pass) {
   s.socket = !is_soil(tip);
   s.socket_type = tip;
   s.curves = ls.curves;
+  s.socket_qsw = pass.t.QsW;
+  s.weak_rock_calls = st.weak_rock.count;
+  s.weak_rock_sum_el = st.weak_rock.sum_el;
   if (!s.socket) {
     s.side_curves = ls.side_curves;
     s.base_curves = ls.base_curves;
@@ -371,6 +374,22 @@ std::string JsonResults::members() const {
                            : s.socket_type == kWeakRock     ? "weak_rock"
                                                             : "rock";
       j.member("method", method);
+      // What the socket method starts from: the side and base resistance at the design
+      // length and, for weak rock, the side resistance above the rock and the mean intact
+      // modulus of the rock over the depth steps of the method.
+      const TableRow& last = p.table.rows.back();
+      j.key("socket_values").begin_object();
+      j.member("socket_length", c.length(last.LENGTH));
+      j.member("side_resistance", c.load(last.QS));
+      j.member("base_resistance", c.load(last.QB));
+      if (s.socket_type == kWeakRock) {
+        j.member("side_resistance_above_weak_rock", c.load(s.socket_qsw));
+        j.member("weak_rock_steps", s.weak_rock_calls);
+        if (s.weak_rock_calls > 0)
+          j.member("weak_rock_mean_modulus", c.modulus(s.weak_rock_sum_el / s.weak_rock_calls));
+        else j.key("weak_rock_mean_modulus").null();
+      }
+      j.end_object();
       j.key("curves").begin_array();
       j.begin_object();
       j.member("line", "socket");

@@ -74,6 +74,8 @@ class JsonResults : public CapacityListener {
     bool socket = false;     // the curve came from a socket method
     int socket_type = 0;
     std::array<CurveRows, 3> curves{};
+    double socket_qsw = 0;                 // side resistance above the weak rock
+    double weak_rock_calls = 0, weak_rock_sum_el = 0;  // the weak-rock method's sums
     std::array<std::vector<TzCurve>, 3> side_curves;  // t-z analysis only
     std::array<QwCurve, 3> base_curves{};
     std::array<std::vector<TzCurve>, 3> additional_tz;  // the first case, when asked for

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,25 @@ TEST(ResultsJson, AdditionalTzCurvesAgreeWithTheReport) {
   const std::string json = slurp(with(copy, ".json"));
   EXPECT_NE(json.find("\"additional_t_z_curves\": [\n        {\n          \"line\": \"trend\""),
             std::string::npos);
+  const Shell c = sh("python3 " + q(kChecker) + " " + q(kSchema) + " " + q(with(copy, ".json")) +
+                     " " + q(with(copy, ".kv8o")) + " " + q(with(copy, ".kv8p")));
+  EXPECT_EQ(c.code, 0) << c.out;
+  fs::remove_all(dir);
+  fs::remove_all(copy.parent_path());
+}
+
+TEST(ResultsJson, ASocketInRockHasItsCurveAndStartingValues) {
+  const fs::path dir = temp_dir();
+  const fs::path project = dir / "rock.kv8d";
+  std::ofstream(project) << "Socket in strong rock\n1 \n2 1 1 5 1 2 0 0 0 0 0\n3 0 0 0 5 0 3600000\n"
+                            "2 10 40 2 2.5\n2 25 \n0 120 0.0 1500 0 0 0 1 1 \n"
+                            "0 125 0.0 2500 0 0 0 1 1 \n0 0\n7 80 \n"
+                            "200000 5000 1 0 3 0 2000000 80 0 1 1 \n"
+                            "200000 5000 1 0 3 0 2000000 80 0 1 1 \n";
+  const fs::path copy = run_copy(project);
+  const std::string json = slurp(with(copy, ".json"));
+  EXPECT_NE(json.find("\"method\": \"rock\",\n        \"socket_values\": {"), std::string::npos);
+  EXPECT_NE(json.find("\"line\": \"socket\""), std::string::npos);
   const Shell c = sh("python3 " + q(kChecker) + " " + q(kSchema) + " " + q(with(copy, ".json")) +
                      " " + q(with(copy, ".kv8o")) + " " + q(with(copy, ".kv8p")));
   EXPECT_EQ(c.code, 0) << c.out;
