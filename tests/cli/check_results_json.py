@@ -148,7 +148,7 @@ def plot_blocks(path):
             curves.append([float(v) for v in lines[pos].split()])
             pos += 1
         blocks.append((rows, curves, nc))
-    return blocks
+    return blocks, lines[pos:]
 
 
 def close(a, b, tol):
@@ -243,7 +243,7 @@ def main():
                     fail("%s additional t-z curve at %s differs from the report" % (mine["line"], depth))
 
     # Plot file: design lengths, rows and load-settlement curves of each capacity block.
-    blocks = plot_blocks(plot_path)
+    blocks, after = plot_blocks(plot_path)
     i = 0
     for b, (rows, curves, nc) in enumerate(blocks):
         while i < len(passes) and not (
@@ -279,6 +279,38 @@ def main():
                 if not e10_close(v, m):
                     fail("plot block %d curve row: %s against JSON %r" % (b + 1, printed, mine))
                     break
+
+    # The design-chart block follows the capacity blocks (list-directed: in and lb in English,
+    # m and kN in SI).
+    charts = doc["design_charts"]
+    if charts is not None:
+        english = project["unit_system"] == "english"
+        length_f, load_f = (12.0, 2000.0) if english else (1.0, 1.0)
+        tokens = iter(" ".join(after).split())
+
+        def nxt():
+            return float(next(tokens))
+
+        def near(a, b):
+            return abs(a - b) <= 2e-6 * max(abs(a), abs(b)) + 1e-9
+
+        try:
+            counts = [int(nxt()) for _ in range(3)]
+            if counts != [len(charts["settlements"]), len(charts["diameters"]), len(charts["lengths"])]:
+                fail("design-chart counts %s in the plot file" % counts)
+            for m, s in enumerate(charts["settlements"]):
+                if not near(nxt(), s):
+                    fail("design-chart settlement %d differs" % (m + 1))
+                for j, d in enumerate(charts["diameters"]):
+                    if not near(nxt(), d * length_f):
+                        fail("design-chart diameter %d differs" % (j + 1))
+                    for k, l in enumerate(charts["lengths"]):
+                        pl, pq = nxt(), nxt()
+                        if not (near(pl, l * length_f) and near(pq, charts["loads"][m][j][k] * load_f)):
+                            fail("design-chart load %d/%d/%d: plot %s %s, JSON %s %s" % (
+                                m + 1, j + 1, k + 1, pl, pq, l, charts["loads"][m][j][k]))
+        except (StopIteration, ValueError):
+            fail("the plot file's design-chart block is missing or short")
 
     for p in problems[:40]:
         print(p)
