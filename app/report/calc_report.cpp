@@ -526,7 +526,8 @@ TShaftSummary Summarise(const Inputs& in, std::size_t index) {
     s.QS = (*row)[2].Text;
     s.QB = (*row)[3].Text;
     s.QU = (*row)[4].Text;
-    s.Design = (*row)[6].Text;
+    // The allowable total QDN (ASD) or the factored total LRFD QU, the table's last column.
+    s.Design = (*row)[Lrfd(in) ? 7 : 6].Text;
     if (s.Source == 2 && !length && !p.NeedAnotherLayer) s.Source = 0;  // nothing better known
   }
 
