@@ -11,7 +11,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libxlsxwriter-dev libminizip-dev unzip xvfb xauth poppler-utils fonts-dejavu-core
   openbox x11-utils
-  locales
+  locales python3
 )
 
 missing=()
