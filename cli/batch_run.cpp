@@ -52,34 +52,8 @@ EngineRunResult RunEngineInPrivateDirectory(const fs::path& library, const fs::p
   // files' names, as for a run in the project's directory.
   RunFiles files = RunFiles::ForProject(dir / real.project.filename());
   files.project = real.project;
-  const fs::path lib_path = fs::absolute(library);
-  std::error_code ec;
-  fs::current_path(dir, ec);
-  if (ec) throw std::runtime_error("cannot enter " + dir.string() + ": " + ec.message());
-  WriteNamesFile(".", files, options);
-
-  EngineRunResult result;
-  TDynamicLibrary lib(lib_path.string());
-  using EntryPoint = std::int32_t (*)(std::int32_t);
-  EntryPoint entry = nullptr;
-  try {
-    lib.Open();
-    entry = reinterpret_cast<EntryPoint>(lib.FindProcedure("IKORVA"));
-    if (!entry) result.error = lib_path.string() + " has no export IKORVA";
-  } catch (const EInitError& e) {
-    result.error = std::string(e.what()) + ": " + e.detail();
-  } catch (const EDLLError& e) {
-    result.error = std::string(e.what()) + ": " + lib_path.string();
-  }
-  if (!entry) {
-    result.outcome = EngineRunResult::kLibraryFailed;
-    return result;
-  }
-  result.status = entry(1);
-  for (const fs::path& p : {fs::path("TZDIAM.DAT"), files.tz_scratch, files.plot_scratch1,
-                            files.plot_scratch2, fs::path("names.dat")})
-    fs::remove(p, ec);
-  lib.Close();
+  const EngineRunResult result = RunEngineIn(library, files, dir, {}, options);
+  if (result.outcome == EngineRunResult::kLibraryFailed) return result;
 
   // An interruption now would leave the project with results of two runs: it waits.
   sigset_t hold, old;

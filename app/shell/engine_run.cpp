@@ -56,8 +56,13 @@ EngineRunResult RunEngine(const fs::path& library, const fs::path& project,
                           const std::function<void(std::int32_t)>& after_call,
                           const RunOptions& options) {
   const RunFiles files = RunFiles::ForProject(project);
+  return RunEngineIn(library, files, files.project.parent_path(), after_call, options);
+}
+
+EngineRunResult RunEngineIn(const fs::path& library, const RunFiles& files, const fs::path& dir,
+                            const std::function<void(std::int32_t)>& after_call,
+                            const RunOptions& options) {
   const fs::path lib_path = fs::absolute(library);
-  const fs::path dir = files.project.parent_path();
   std::error_code ec;
   fs::current_path(dir, ec);
   if (ec) throw std::runtime_error("cannot enter " + dir.string() + ": " + ec.message());

@@ -63,6 +63,13 @@ EngineRunResult RunEngine(const std::filesystem::path& library, const std::files
                           const std::function<void(std::int32_t)>& after_call = {},
                           const RunOptions& options = {});
 
+// RunEngine with `files` as "names.dat" names them and `directory` as the current directory
+// (where the engine's fixed-name files go and "names.dat" is written): the same steps 1 to 4.
+EngineRunResult RunEngineIn(const std::filesystem::path& library, const RunFiles& files,
+                            const std::filesystem::path& directory,
+                            const std::function<void(std::int32_t)>& after_call = {},
+                            const RunOptions& options = {});
+
 // A short explanation of a run status, for messages.
 std::string DescribeStatus(std::int32_t status);
 

@@ -24,9 +24,6 @@ namespace {
 
 using namespace test_process;
 
-const fs::path kBin = KORVA_BIN_DIR;
-const fs::path kSource = KORVA_SOURCE_DIR;
-const fs::path kRunner = kBin / "korva2017-run";
 const fs::path kExample = kSource / "examples" / "clay-over-sand.kv8d";
 const char* const kResults[] = {".kv8o", ".kv8p", ".kv8r", ".kv8z"};
 

@@ -17,9 +17,6 @@ namespace {
 
 using namespace test_process;
 
-const fs::path kBin = KORVA_BIN_DIR;
-const fs::path kSource = KORVA_SOURCE_DIR;
-const fs::path kRunner = kBin / "korva2017-run";
 const fs::path kSchema = kSource / "docs" / "results-json.schema.json";
 const fs::path kChecker = kSource / "tests" / "cli" / "check_results_json.py";
 

@@ -19,10 +19,7 @@ namespace {
 
 using namespace test_process;
 
-const fs::path kBin = KORVA_BIN_DIR;
-const fs::path kSource = KORVA_SOURCE_DIR;
 const fs::path kLibrary = kBin / kEngineLibraryName;
-const fs::path kRunner = kBin / "korva2017-run";
 const fs::path kExample = kSource / "examples" / "clay-over-sand.kv8d";
 
 class CurrentDir {

@@ -13,6 +13,13 @@
 
 namespace korva::test_process {
 
+#if defined(KORVA_BIN_DIR) && defined(KORVA_SOURCE_DIR)
+// The build's programs and the source tree.
+inline const std::filesystem::path kBin = KORVA_BIN_DIR;
+inline const std::filesystem::path kSource = KORVA_SOURCE_DIR;
+inline const std::filesystem::path kRunner = kBin / "korva2017-run";
+#endif
+
 inline std::string slurp(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);
   std::stringstream s;

@@ -22,9 +22,6 @@ namespace {
 
 using namespace test_process;
 
-const fs::path kBin = KORVA_BIN_DIR;
-const fs::path kSource = KORVA_SOURCE_DIR;
-const fs::path kRunner = kBin / "korva2017-run";
 const fs::path kGolden = kSource / "tests" / "fixtures" / "golden";
 
 // Runs of blanks reduced to one, ends trimmed.
