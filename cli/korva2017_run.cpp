@@ -44,7 +44,8 @@ void usage(std::FILE* to) {
                "older project file and writes it in the current layout. Neither alters its input.\n"
                "\n"
                "Options:\n"
-               "  --library PATH  engine library to load (default: %s beside this program)\n"
+               "  --library PATH  engine library to load (default: %s beside this program,\n"
+               "                  else the one installed with it)\n"
                "  --json          also write the results as JSON, PROJECT.json beside the project\n"
                "                  (see docs/results-json.md)\n"
                "  --pdf           after the run, write the calculation report PROJECT.pdf beside\n"
@@ -262,7 +263,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "korva2017-run: project file not found: %s\n", project.c_str());
     return kExitUsage;
   }
-  const fs::path lib = library.empty() ? korva::ProgramDirectory() / korva::kEngineLibraryName
+  const fs::path lib = library.empty() ? korva::EngineLibraryPath()
                                        : fs::absolute(library);
   if (!fs::is_regular_file(lib, ec)) {
     std::fprintf(stderr, "korva2017-run: engine library not found: %s\n", lib.c_str());

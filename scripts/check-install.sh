@@ -83,6 +83,8 @@ mkdir -p "$SCRATCH/home" "$SCRATCH/files"
 printf 'Probe project\r\n1 \r\n' >"$SCRATCH/files/probe.kv8d"
 printf 'Probe project\r\n1 \r\n' >"$SCRATCH/files/PROBE.KVD"
 printf 'Probe project\r\n1 \r\n' >"$SCRATCH/files/probe.kvd"
+# No name to go by: the content match decides.
+printf 'Probe project\r\n1 \r\n2 1 1 5\r\n' >"$SCRATCH/files/probe"
 query() {  # TOOL FILE: the type the tool tells
   case $1 in
     gio) gio info -a standard::content-type "$2" 2>/dev/null | sed -n 's/^ *standard::content-type: *//p' ;;
@@ -96,12 +98,12 @@ for tool in gio xdg-mime; do
     skip "$tool query filetype (gio is not installed: Debian package libglib2.0-bin)"
     continue
   fi
-  for f in probe.kv8d probe.kvd PROBE.KVD; do
+  for f in probe.kv8d probe.kvd PROBE.KVD probe; do
     got=$(XDG_DATA_HOME="$SCRATCH/home" XDG_DATA_DIRS="$SHARE:/usr/local/share:/usr/share" \
             query $tool "$SCRATCH/files/$f")
     [ "$got" = "$MIMETYPE" ] || fail "$tool: $f is \"$got\", not $MIMETYPE"
   done
-  pass "$tool query filetype: *.kv8d, *.kvd, *.KVD are $MIMETYPE"
+  pass "$tool query filetype: *.kv8d, *.kvd, *.KVD and a project without a name are $MIMETYPE"
 done
 
 # ---- manual pages ----------------------------------------------------------------------------

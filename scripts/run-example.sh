@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds KORVA and runs the bundled example project with the
-# batch runner. The report path is printed at the end. With --gui and a display, the
+# Installs what is needed, builds KORVA in its Release configuration (build-release/) and
+# runs the bundled example project with the batch runner. The report path is printed at the end. With --gui and a display, the
 # desktop program opens the example afterwards (once it is built).
 #   scripts/run-example.sh [--gui] [PROJECT.kv8d]
 set -euo pipefail
@@ -15,15 +15,15 @@ for a in "$@"; do
 done
 
 "$here/scripts/install-deps.sh"
-"$here/scripts/build.sh" "$here/build"
+"$here/scripts/build-release.sh" "$here/build-release"
 
 status=0
-"$here/build/bin/korva2017-run" "$project" || status=$?
+"$here/build-release/bin/korva2017-run" "$project" || status=$?
 report="${project%.*}.kv8o"
 if [ -f "$report" ]; then
   echo "Report written to: $report"
 fi
-if [ "$gui" = 1 ] && [ -n "${DISPLAY:-}" ] && [ -x "$here/build/bin/korva2017" ]; then
-  "$here/build/bin/korva2017" "$project" &
+if [ "$gui" = 1 ] && [ -n "${DISPLAY:-}" ] && [ -x "$here/build-release/bin/korva2017" ]; then
+  "$here/build-release/bin/korva2017" "$project" &
 fi
 exit "$status"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds KORVA twice (a normal Debug build and a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer), runs every test in both, then runs each
-# fuzz target on its seeds.
+# AddressSanitizer and UndefinedBehaviorSanitizer), runs every test in both, builds the Debian
+# package and checks it unpacked in a scratch root, then runs each fuzz target on its seeds.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 
@@ -23,6 +23,10 @@ run_ctest() {
 }
 run_ctest "$here/build"
 run_ctest "$here/build-asan"
+
+# The Release build's Debian package, unpacked into a scratch root and tried from there.
+"$here/scripts/package.sh" "$here/build-release"
+"$here/scripts/check-package.sh" "$(ls -t "$here"/build-release/korva2017_*.deb | head -1)"
 
 # Every fuzz target on each of its seeds and earlier findings, once (clang build in
 # build-fuzz/): deterministic, so the same commit always gives the same answer.

@@ -52,6 +52,18 @@ fs::path ProgramDirectory() {
   return exe.parent_path();
 }
 
+fs::path EngineLibraryPath() {
+  const fs::path dir = ProgramDirectory();
+  const fs::path beside = dir / kEngineLibraryName;
+  std::error_code ec;
+  if (fs::is_regular_file(beside, ec)) return beside;
+#ifdef KORVA_PRIVATE_LIBDIR
+  const fs::path installed = (dir / KORVA_PRIVATE_LIBDIR / kEngineLibraryName).lexically_normal();
+  if (fs::is_regular_file(installed, ec)) return installed;
+#endif
+  return beside;
+}
+
 EngineRunResult RunEngine(const fs::path& library, const fs::path& project,
                           const std::function<void(std::int32_t)>& after_call,
                           const RunOptions& options) {

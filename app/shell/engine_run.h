@@ -38,8 +38,14 @@ struct RunOptions {
 void WriteNamesFile(const std::filesystem::path& directory, const RunFiles& files,
                     const RunOptions& options = {});
 
-// Directory of the running executable (where the engine library is installed).
+// Directory of the running executable.
 std::filesystem::path ProgramDirectory();
+
+// The engine library the program and the runner load: the one beside the executable (a build
+// tree) when it is there, else the one in the installed private library directory (relative to
+// the executable's directory). When neither exists, the path beside the executable, for the
+// message.
+std::filesystem::path EngineLibraryPath();
 
 struct EngineRunResult {
   enum Outcome {
