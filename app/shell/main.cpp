@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QHashFunctions>
 
+#include "icon_set.h"
 #include "main_form.h"
 #include "view3d.h"
 
@@ -15,6 +16,8 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName("Valtor");
   QApplication::setApplicationName("KORVA");
   QApplication::setApplicationVersion(korva::TMainForm::kVersion);
+  // Every window and dialog shows the program's icon.
+  korva::SetApplicationIcon();
   korva::TMainForm form;
   form.resize(1100, 760);
   form.show();

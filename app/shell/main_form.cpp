@@ -16,7 +16,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPainter>
 #include <QProcess>
 #include <QSettings>
 #include <QStyle>
@@ -33,6 +32,7 @@
 #include "elevation_view.h"
 #include "export_dialog.h"
 #include "graph_catalogue.h"
+#include "icon_set.h"
 #include "view3d.h"
 #include "option_dialogs.h"
 #include "table_form.h"
@@ -59,24 +59,6 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // The dialogs' "\r" line breaks become real ones on screen.
 QString Lines(QString s) { return s.replace('\r', '\n'); }
-
-// A small toolbar icon: a rounded square with one or two letters.
-QIcon LetterIcon(const QString& letters, const QColor& colour) {
-  QPixmap pm(24, 24);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setBrush(colour);
-  p.setPen(colour.darker(140));
-  p.drawRoundedRect(1, 1, 22, 22, 4, 4);
-  p.setPen(Qt::white);
-  QFont f = p.font();
-  f.setBold(true);
-  f.setPixelSize(letters.size() > 1 ? 10 : 13);
-  p.setFont(f);
-  p.drawText(QRect(0, 0, 24, 24), Qt::AlignCenter, letters);
-  return QIcon(pm);
-}
 
 // The program's settings: organisation "Valtor", application "KORVA", one group per version.
 constexpr const char* kOrganisation = "Valtor";
@@ -195,9 +177,9 @@ bool TMainForm::MoveToFront(std::array<QString, 10>& list, const QString& file) 
 
 void TMainForm::CreateMenus() {
   fileMenu_ = menuBar()->addMenu("&File");
-  fileMenu_->addAction("&New", QKeySequence("Ctrl+N"), this, [this] { FileNew(); });
-  fileMenu_->addAction("&Open...", QKeySequence("Ctrl+O"), this, [this] { FileOpen(); });
-  fileMenu_->addAction("&Save", QKeySequence("Ctrl+S"), this, [this] { FileSave(); });
+  fileMenu_->addAction(ToolIcon("document-new"), "&New", QKeySequence("Ctrl+N"), this, [this] { FileNew(); });
+  fileMenu_->addAction(ToolIcon("document-open"), "&Open...", QKeySequence("Ctrl+O"), this, [this] { FileOpen(); });
+  fileMenu_->addAction(ToolIcon("document-save"), "&Save", QKeySequence("Ctrl+S"), this, [this] { FileSave(); });
   fileMenu_->addAction("Save &As...", this, [this] { FileSaveAs(); });
   fileMenu_->addSeparator();
   reportItem_ = fileMenu_->addAction("Export Calculation &Report (PDF)...", this, [this] { ExportCalculationReport(); });
@@ -212,7 +194,7 @@ void TMainForm::CreateMenus() {
 
   dataMenu_ = menuBar()->addMenu("Da&ta");
   using namespace dialogs;
-  dataMenu_->addAction("&Title", this, [this] { OpenDialog([this] { TdlgTitle::Open(host_); }); });
+  dataMenu_->addAction(ToolIcon("title"), "&Title", this, [this] { OpenDialog([this] { TdlgTitle::Open(host_); }); });
   QMenu* units = dataMenu_->addMenu("&Units");
   auto* unitGroup = new QActionGroup(this);
   unitsEnglish_ = units->addAction("&English Units (lbs, ft, in)", this, [this] { SetUnits(1); });
@@ -225,10 +207,10 @@ void TMainForm::CreateMenus() {
   methodASD_ = method->addAction("ASD (Allowable Stress Design)", this, [this] { SetDesignMethod(2); });
   methodLRFD_ = method->addAction("LRFD (Load Resistance Factor Design)", this, [this] { SetDesignMethod(1); });
   for (QAction* a : {methodASD_, methodLRFD_}) a->setCheckable(true);
-  dataMenu_->addAction("&Drilled-Shaft Properties", this,
+  dataMenu_->addAction(ToolIcon("shaft"), "&Drilled-Shaft Properties", this,
                        [this] { OpenDialog([this] { TfrmShaftpeneta::Open(host_); }); });
-  dataMenu_->addAction("Soil &Layer Data", this, [this] { OpenDialog([this] { TDlgSoilLayers::Open(host_); }); });
-  factorOfSafety_ = dataMenu_->addAction("&Factor of Safety (Allowable Stress Design)", this,
+  dataMenu_->addAction(ToolIcon("soil-layers"), "Soil &Layer Data", this, [this] { OpenDialog([this] { TDlgSoilLayers::Open(host_); }); });
+  factorOfSafety_ = dataMenu_->addAction(ToolIcon("safety-factor"), "&Factor of Safety (Allowable Stress Design)", this,
                                          [this] { OpenDialog([this] { TfrmSafetyFactor::Open(host_); }); });
   QMenu* comp = dataMenu_->addMenu("&Computation Methods");
   // Choosing the method opens its dialog and closes the other one.
@@ -264,19 +246,19 @@ void TMainForm::CreateMenus() {
   connect(dataMenu_, &QMenu::aboutToShow, this, [this] { PrepareDataMenu(); });
 
   compMenu_ = menuBar()->addMenu("&Computation");
-  compMenu_->addAction("&Run Analysis", this, [this] { CompRunClick(); });
+  compMenu_->addAction(ToolIcon("run"), "&Run Analysis", this, [this] { CompRunClick(); });
   compMenu_->addSeparator();
   editInput_ = compMenu_->addAction("Edit I&nput Text", this, [this] { StartEditor(Q(project_.data.FileName)); });
   editNotes_ = compMenu_->addAction("Edit &Processor-Run Notes", this,
                                     [this] { StartEditor(ProjectFileWithExtension(".kv8r")); });
-  editOutput_ = compMenu_->addAction("Edit &Output Text", this,
+  editOutput_ = compMenu_->addAction(ToolIcon("view-output"), "Edit &Output Text", this,
                                      [this] { StartEditor(ProjectFileWithExtension(".kv8o")); });
   compMenu_->addSeparator();
-  compMenu_->addAction("&View Shaft Elevation", this, [this] {
+  compMenu_->addAction(ToolIcon("soil-profile"), "&View Shaft Elevation", this, [this] {
     CommitActiveChild();
     results::TDlgSideView::Show(mdi_, project_);
   });
-  compMenu_->addAction("3D View", this, [this] { Show3DView(); });
+  compMenu_->addAction(ToolIcon("view-3d"), "3D View", this, [this] { Show3DView(); });
   connect(compMenu_, &QMenu::aboutToShow, this, [this] { PrepareComputationMenu(); });
 
   graphicsMenu_ = menuBar()->addMenu("&Graphics");
@@ -290,19 +272,23 @@ void TMainForm::CreateMenus() {
   graph("Ultimate &Tip Resistance vs Depth", kPltTip);
   graph("Ultimate Total &Capacity vs Depth", kPltTotal);
   combinedDepth_ = graph("C&ombined Plots vs Depth (initial diameter)", kPltCombine);
+  combinedDepth_->setIcon(ToolIcon("graph-ultimate"));
   graphicsMenu_->addSeparator();
   graph("ASD/LRFD Skin Friction vs Depth ", kFSpltSkin);
   graph("ASD/LRFD Tip Resistance vs Depth ", kFSpltTip);
   graph("ASD/LRFD Total Capacity vs Depth", kFSpltTotal);
   combinedDepthD_ = graph("Combined Plots vs Depth (initial diameter)", kPltCombineD);
+  combinedDepthD_->setIcon(ToolIcon("graph-factored"));
   graphicsMenu_->addSeparator();
-  graph("Axial Load vs Settlement (averaged)", kPltAxial);
+  graph("Axial Load vs Settlement (averaged)", kPltAxial)->setIcon(ToolIcon("graph-load-settlement"));
   upperItem_ = graph("Axial Load vs Settlement (upper bound)", kPltUpper);
   lowerItem_ = graph("Axial Load vs Settlement (lower bound)", kPltLower);
   combinedSettle_ = graph("Combined Plots of Load vs Settlement (initial diameter)", kPltCombinedSettle);
   graphicsMenu_->addSeparator();
   tzItem_ = graph("t-z curves (averaged, initial diameter)", kPltTz);
+  tzItem_->setIcon(ToolIcon("graph-tz"));
   qwItem_ = graph("Q-w curves (averaged)", kPltQw);
+  qwItem_->setIcon(ToolIcon("graph-qw"));
   tzAddItem_ = graph("Additional t-z curves (averaged, initial diameter)", kPltTzAdd);
   chartSeparator_ = graphicsMenu_->addSeparator();
   for (int k = 0; k < 10; ++k) chartItems_[static_cast<std::size_t>(k)] = graph(QString("Design Chart %1").arg(k + 1), kPltChart1 + k);
@@ -371,46 +357,46 @@ void TMainForm::CreateToolbar() {
   QToolBar* tb = addToolBar("Tools");
   toolbar_ = tb;
   tb->setObjectName("Tools");
-  auto button = [tb](const QString& hint, const QString& letters, const QColor& colour) {
-    QAction* a = tb->addAction(LetterIcon(letters, colour), hint);
+  auto button = [tb](const QString& hint, const char* icon) {
+    QAction* a = tb->addAction(ToolIcon(icon), hint);
     a->setToolTip(hint);
     return a;
   };
-  connect(button("New File", "N", QColor(70, 110, 170)), &QAction::triggered, this, [this] { FileNew(); });
-  connect(button("Open File", "O", QColor(70, 110, 170)), &QAction::triggered, this, [this] { FileOpen(); });
-  connect(button("Save File", "S", QColor(70, 110, 170)), &QAction::triggered, this, [this] { FileSave(); });
+  connect(button("New File", "document-new"), &QAction::triggered, this, [this] { FileNew(); });
+  connect(button("Open File", "document-open"), &QAction::triggered, this, [this] { FileOpen(); });
+  connect(button("Save File", "document-save"), &QAction::triggered, this, [this] { FileSave(); });
   tb->addSeparator();
   using namespace dialogs;
-  connect(button("Title", "T", QColor(90, 90, 160)), &QAction::triggered, this,
+  connect(button("Title", "title"), &QAction::triggered, this,
           [this] { OpenDialog([this] { TdlgTitle::Open(host_); }); });
-  connect(button("Drilled Shaft Properties", "D", QColor(90, 90, 160)), &QAction::triggered, this,
+  connect(button("Drilled Shaft Properties", "shaft"), &QAction::triggered, this,
           [this] { OpenDialog([this] { TfrmShaftpeneta::Open(host_); }); });
-  connect(button("Soil Layer Data", "L", QColor(90, 90, 160)), &QAction::triggered, this,
+  connect(button("Soil Layer Data", "soil-layers"), &QAction::triggered, this,
           [this] { OpenDialog([this] { TDlgSoilLayers::Open(host_); }); });
-  factorOfSafetyButton_ = button("Factor of Safety (ASD)", "F", QColor(90, 90, 160));
+  factorOfSafetyButton_ = button("Factor of Safety (ASD)", "safety-factor");
   connect(factorOfSafetyButton_, &QAction::triggered, this,
           [this] { OpenDialog([this] { TfrmSafetyFactor::Open(host_); }); });
   tb->addSeparator();
-  connect(button("Run Data File", "R", QColor(40, 140, 60)), &QAction::triggered, this, [this] { CompRunClick(); });
-  viewOutput_ = button("View Output", "VO", QColor(150, 100, 40));
+  connect(button("Run Data File", "run"), &QAction::triggered, this, [this] { CompRunClick(); });
+  viewOutput_ = button("View Output", "view-output");
   connect(viewOutput_, &QAction::triggered, this, [this] { StartEditor(ProjectFileWithExtension(".kv8o")); });
   tb->addSeparator();
-  connect(button("View Soil Profile", "SP", QColor(90, 130, 90)), &QAction::triggered, this, [this] {
+  connect(button("View Soil Profile", "soil-profile"), &QAction::triggered, this, [this] {
     CommitActiveChild();
     results::TDlgSideView::Show(mdi_, project_);
   });
-  connect(button("3D View", "3D", QColor(90, 130, 90)), &QAction::triggered, this, [this] { Show3DView(); });
+  connect(button("3D View", "view-3d"), &QAction::triggered, this, [this] { Show3DView(); });
   tb->addSeparator();
   tb->addAction(combinedUltimate_);
   tb->addAction(combinedFactored_);
   tb->addAction(loadSettlement_);
   tb->addAction(tzCurves_);
   tb->addAction(qwCurves_);
-  combinedUltimate_->setIcon(LetterIcon("CU", QColor(160, 60, 60)));
-  combinedFactored_->setIcon(LetterIcon("CF", QColor(160, 60, 60)));
-  loadSettlement_->setIcon(LetterIcon("LS", QColor(160, 60, 60)));
-  tzCurves_->setIcon(LetterIcon("tz", QColor(160, 60, 60)));
-  qwCurves_->setIcon(LetterIcon("Qw", QColor(160, 60, 60)));
+  combinedUltimate_->setIcon(ToolIcon("graph-ultimate"));
+  combinedFactored_->setIcon(ToolIcon("graph-factored"));
+  loadSettlement_->setIcon(ToolIcon("graph-load-settlement"));
+  tzCurves_->setIcon(ToolIcon("graph-tz"));
+  qwCurves_->setIcon(ToolIcon("graph-qw"));
 }
 
 void TMainForm::StartUp(const QString& argument) {
@@ -741,11 +727,12 @@ void TMainForm::Attach3DView(results::TDlgBlock* view) {
   view3dMenu_ = menuBar()->insertMenu(windowMenu_->menuAction(), view->ShowMenu());
   view3dSeparator_ = toolbar_->addSeparator();
   // Panning, Zooming, Rotating, Zoom Window, Zoom In, Zoom Out, Restart View.
-  static const char* const kLetters[] = {"Pa", "Zm", "Ro", "ZW", "Z+", "Z-", "RV"};
+  static const char* const kIcons[] = {"view3d-pan",      "view3d-zoom",    "view3d-rotate",  "view3d-zoom-window",
+                                       "view3d-zoom-in", "view3d-zoom-out", "view3d-restart"};
   const auto& buttons = view->MouseActions();
   for (std::size_t i = 0; i < buttons.size(); ++i) {
     QAction* a = buttons[i];
-    if (i < std::size(kLetters)) a->setIcon(LetterIcon(kLetters[i], i < 4 ? QColor(60, 110, 130) : QColor(90, 130, 90)));
+    if (i < std::size(kIcons)) a->setIcon(ToolIcon(kIcons[i]));
     toolbar_->addAction(a);
     view3dButtons_.emplace_back(a);
   }
