@@ -9,7 +9,10 @@
 #   share/korva2017/examples                the bundled example projects
 
 set(KORVA_PACKAGE korva2017)
-set(CMAKE_INSTALL_DOCDIR share/doc/${KORVA_PACKAGE} CACHE PATH "Documentation (manuals)")
+include(GNUInstallDirs)
+# The documentation goes where Debian keeps a package's (Qt's configuration has already set the
+# default, named after the project); the full paths follow on including the module again.
+set(CMAKE_INSTALL_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/${KORVA_PACKAGE})
 include(GNUInstallDirs)
 set(KORVA_PRIVATE_LIBDIR ${CMAKE_INSTALL_LIBDIR}/korva)
 set(KORVA_DATADIR ${CMAKE_INSTALL_DATADIR}/${KORVA_PACKAGE})

@@ -64,6 +64,17 @@ fs::path EngineLibraryPath() {
   return beside;
 }
 
+fs::path DocumentPath(const std::string& name) {
+  const fs::path dir = ProgramDirectory();
+  std::error_code ec;
+  if (fs::is_regular_file(dir / name, ec)) return dir / name;
+#ifdef KORVA_DOCDIR
+  const fs::path installed = (dir / KORVA_DOCDIR / name).lexically_normal();
+  if (fs::is_regular_file(installed, ec)) return installed;
+#endif
+  return {};
+}
+
 EngineRunResult RunEngine(const fs::path& library, const fs::path& project,
                           const std::function<void(std::int32_t)>& after_call,
                           const RunOptions& options) {

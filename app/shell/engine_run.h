@@ -47,6 +47,10 @@ std::filesystem::path ProgramDirectory();
 // message.
 std::filesystem::path EngineLibraryPath();
 
+// An installed document such as a manual: the file `name` beside the executable (a build tree)
+// when it is there, else in the installed documentation directory; empty when neither has it.
+std::filesystem::path DocumentPath(const std::string& name);
+
 struct EngineRunResult {
   enum Outcome {
     kRan,            // IKORVA was called; `status` holds its result

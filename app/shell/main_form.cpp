@@ -70,7 +70,7 @@ TMainForm::TMainForm(QWidget* parent)
     : QMainWindow(parent), graphs_(std::make_unique<results::TGraphCatalogue>()) {
   // No application display name: the toolkit would append it to every window title.
   setAcceptDrops(true);
-  libraryPath_ = QString::fromStdString((ProgramDirectory() / kEngineLibraryName).string());
+  libraryPath_ = QString::fromStdString(EngineLibraryPath().string());
   mdi_ = new QMdiArea(this);
   // A child window larger than the area is reached with the area's scroll bars.
   mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -324,16 +324,17 @@ void TMainForm::CreateMenus() {
   connect(windowMenu_, &QMenu::aboutToShow, this, [this] { PrepareWindowMenu(); });
 
   QMenu* help = menuBar()->addMenu("&Help");
-  help->addAction("&User's Manual", this, [this] {
-    const QString f = QDir(QApplication::applicationDirPath()).filePath("Korva 2017 Users Manual.pdf");
-    if (QFileInfo::exists(f)) openDocument(f);
-    else information("The User's Manual (\"Korva 2017 Users Manual.pdf\") is not installed in the program's directory.");
-  });
-  help->addAction("&Technical Manual", this, [this] {
-    const QString f = QDir(QApplication::applicationDirPath()).filePath("KorvaTechnicalManual.bat");
-    if (!QFileInfo::exists(f) || !QProcess::startDetached("/bin/sh", {f}))
-      information("The Technical Manual is not installed in the program's directory.");
-  });
+  // The manuals lie beside the program in a build tree and in the documentation directory
+  // when installed; the desktop's PDF viewer shows them.
+  auto manual = [this](const char* name, const QString& file) {
+    const std::filesystem::path f = DocumentPath(Std(file));
+    if (f.empty()) information(QString("The %1 (\"%2\") is not installed.").arg(name, file));
+    else if (!openDocument(Q(f.string())))
+      information(QString("The %1 is at\r%2\rNo program to show PDF documents was found.").arg(name, Q(f.string())));
+  };
+  help->addAction("&User's Manual", this, [manual] { manual("User's Manual", "Korva 2017 Users Manual.pdf"); });
+  help->addAction("&Technical Manual", this,
+                  [manual] { manual("Technical Manual", "Korva 2017 Technical Manual.pdf"); });
   help->addSeparator();
   help->addAction("&About...", this, [this] {
     const QString release =
