@@ -61,8 +61,9 @@ add_custom_command(OUTPUT ${changelog}
 add_custom_target(changelog ALL DEPENDS ${changelog})
 install(FILES ${changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
+# The projects and scripts only: not the results of a run made in the source tree.
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION ${KORVA_DATADIR}/examples
-        PATTERN "__pycache__" EXCLUDE)
+        FILES_MATCHING PATTERN "*.kv8d" PATTERN "*.py" PATTERN "*.md" PATTERN "__pycache__" EXCLUDE)
 
 # The Debian package.
 set(CPACK_GENERATOR DEB)
