@@ -204,7 +204,7 @@ keys alt+f a
 SAVE=$(window 'As$')
 pause
 typed "$WORK/project/clay-over-sand.kv8d"
-import -frame -window "$SAVE" "$WORK/raw.png"; save_png "$WORK/raw.png" um-save-as.png
+
 keys Return
 pause 1
 
