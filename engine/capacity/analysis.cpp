@@ -1,5 +1,6 @@
 #include "analysis.h"
 
+#include "frame/message_texts.h"
 #include "frame/run_status.h"
 
 namespace korva {
@@ -9,10 +10,8 @@ std::int32_t run_capacity(const ProjectInput& in, Streams& out, CapacityListener
   SoilProfile profile = estimate_profile(in, notes);
   for (const std::string& n : notes.report) out.put(kReport, n);
   if (!(in.DSTART > 0)) {
-    out.put(kMessages,
-            "\n     *********************WARNING**********************\n"
-            "     THE MINIMUM SHAFT DIAMETER IS ZERO: Nc IS TAKEN AT ITS LIMIT AND ROCK SOCKET\n"
-            "     DIAMETERS ARE USED AS ENTERED.\n");
+    out.put(kMessages, std::string("\n     ") + msg::kWarningBanner + "\n     " +
+                           msg::kZeroMinimumDiameter + "\n");
   }
   CapacityState st = make_capacity_state(in, std::move(profile), out);
   listener.profile_ready(st, notes);
@@ -37,10 +36,8 @@ std::int32_t run_capacity(const ProjectInput& in, Streams& out, CapacityListener
     pass.g = pass_geometry(in, plan.DSTEM, &bad_bell);
     if (bad_bell && !bad_bell_noted) {
       bad_bell_noted = true;
-      out.put(kMessages,
-              "\n     *********************WARNING**********************\n"
-              "     A BELL NEEDS AN ANGLE ABOVE 0 DEGREES; THE SHAFT IS ANALYSED AS A\n"
-              "     STRAIGHT SHAFT.\n");
+      out.put(kMessages, std::string("\n     ") + msg::kWarningBanner + "\n     " +
+                             msg::kBellWithoutAngle + "\n");
     }
     listener.pass_start(st, pass);
 
@@ -49,14 +46,12 @@ std::int32_t run_capacity(const ProjectInput& in, Streams& out, CapacityListener
     pass.table = build_table(st, pass.g, pass.t,
                              [&](const TableRow& r) { listener.row(st, pass, r); });
     if (pass.table.Llast < 0) {
-      out.put(kMessages,
-              "\n       INCREASE THE SOIL DEPTH TO GIVE ENOUGH LENGTH FOR\n"
-              "       COMPUTING THE BASE RESISTANCE- AT LEAST TWO DIAMETER");
+      out.put(kMessages, std::string("\n       ") + msg::kIncreaseSoilDepth);
     }
     listener.table_done(st, pass);
 
     if (in.METHOD == 1 && !pass.table.design_reached) {
-      const char* line = "\n   *********** NEED ANOTHER SOIL LAYER ************";
+      const std::string line = std::string("\n   *********** ") + msg::kNeedAnotherLayer + " ************";
       out.put(kConsole, line);
       out.put(kMessages, line);
       out.put(kReport, line);

@@ -1,5 +1,6 @@
 #include "analysis_output.h"
 
+#include "frame/message_texts.h"
 #include "plot_records.h"
 #include "resistance.h"
 #include "settlement/socket.h"
@@ -133,8 +134,8 @@ std::int32_t AnalysisOutput::settlement(CapacityState& st, PassResult& pass) {
   if (is_soil(tip)) {
     const SettlementInput in = settlement_input(st, pass, raw_);
     if (in.t.P.empty() || !(in.t.D > 0)) {
-      out_.put(kMessages, "\n     NOTE: CASE " + std::to_string(pass.ICASE) +
-                              " HAS NO SHAFT LENGTH OR DIAMETER TO COMPUTE A LOAD-SETTLEMENT CURVE.\n");
+      out_.put(kMessages, std::string("\n     ") + msg::kCaseWithoutCurve1 + std::to_string(pass.ICASE) +
+                              msg::kCaseWithoutCurve2 + "\n");
       // The first case carries the t-z part of the plot data: without curves it still
       // gives their counts (none), so that the q-w curves of later cases are read as such.
       if (pass.ICASE == 1) {

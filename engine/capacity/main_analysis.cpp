@@ -2,6 +2,7 @@
 #include "analysis_output.h"
 #include "json_results.h"
 #include "frame/input_reader.h"
+#include "frame/message_texts.h"
 #include "frame/run_driver.h"
 
 namespace korva {
@@ -9,10 +10,9 @@ namespace korva {
 namespace {
 
 void report_input_error(Run& run, const std::string& text) {
-  const std::string block =
-      "\n\n     *********************ERROR**********************\n"
-      "     THE PROJECT FILE CANNOT BE ANALYSED:\n     " + text +
-      "\n     THE ANALYSIS WAS STOPPED.\n";
+  const std::string block = std::string("\n\n     ") + msg::kErrorBanner + "\n     " +
+                            msg::kProjectCannotBeAnalysed + "\n     " + text + "\n     " +
+                            msg::kAnalysisStopped + "\n";
   run.out.put(kMessages, block);
   run.out.put(kReport, block);
   run.out.put(kConsole, block);
@@ -23,7 +23,7 @@ void report_input_error(Run& run, const std::string& text) {
 
 void MAIN_ANALYSIS(Run& run) {
   if (!run.input_readable) {
-    report_input_error(run, "THE PROJECT FILE \"" + run.names.input + "\" CANNOT BE READ.");
+    report_input_error(run, msg::kProjectFileUnreadable1 + run.names.input + msg::kProjectFileUnreadable2);
     return;
   }
   try {

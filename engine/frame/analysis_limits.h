@@ -7,6 +7,8 @@
 #include <cmath>
 #include <string>
 
+#include "message_texts.h"
+
 namespace korva {
 
 // Engine table sizes: a project beyond them is refused before any table is filled.
@@ -116,65 +118,57 @@ inline int DiameterCount(const Extent& e, int cap) {
 }
 
 inline std::string LayerCountProblem(int n) {
-  return "THE PROJECT HAS " + std::to_string(n) + " SOIL LAYERS; THE ENGINE ANALYSES 1 TO " +
-         std::to_string(kMaxLayers) + " LAYERS.";
+  return msg::kLayerCount1 + std::to_string(n) + msg::kLayerCount2 + std::to_string(kMaxLayers) +
+         msg::kLayerCount3;
 }
 
 inline std::string SettlementCountProblem(int n) {
-  return "THE PROJECT ASKS FOR " + std::to_string(n) + " DESIGN-CHART SETTLEMENTS; THE ENGINE HOLDS AT MOST " +
-         std::to_string(kMaxSettlements) + ".";
+  return msg::kAsksFor + std::to_string(n) + msg::kSettlementCount + std::to_string(kMaxSettlements) + ".";
 }
 
 inline std::string TzDepthCountProblem(int n) {
-  return "THE PROJECT ASKS FOR " + std::to_string(n) + " T-Z CURVE DEPTHS; THE ENGINE HOLDS AT MOST " +
-         std::to_string(kMaxTzDepths) + ".";
+  return msg::kAsksFor + std::to_string(n) + msg::kTzDepthCount + std::to_string(kMaxTzDepths) + ".";
 }
 
 // The first bound the project goes beyond, in the engine's words; empty when it is within
 // all of them.
 inline std::string FirstProblem(const Extent& e) {
   if (e.METHOD != 1 && e.METHOD != 2)
-    return "METHOD IS " + std::to_string(e.METHOD) + "; IT MUST BE 1 (DESIGN LOAD GIVEN) OR 2 (SHAFT LENGTH GIVEN).";
+    return msg::kMethodIs + std::to_string(e.METHOD) + msg::kMethodMustBe;
   if (e.layers < 1 || e.layers > kMaxLayers) return LayerCountProblem(e.layers);
   if (e.charts && e.settlements > kMaxSettlements) return SettlementCountProblem(e.settlements);
   if (e.tz_depths > kMaxTzDepths) return TzDepthCountProblem(e.tz_depths);
   if (!(std::floor(e.profile_bottom_ft + 0.5) <= kMaxProfileDepthFt)) {
     const double reach = std::isfinite(e.profile_bottom_ft) && e.profile_bottom_ft < 1e9 ? e.profile_bottom_ft + 0.5 : 1e9;
-    return "THE SOIL PROFILE REACHES " + std::to_string(static_cast<long>(reach)) +
-           " FT; THE ENGINE'S DEPTH TABLES HOLD AT MOST 500 ONE-FOOT STEPS.";
+    return msg::kProfileReaches1 + std::to_string(static_cast<long>(reach)) + msg::kProfileReaches2;
   }
-  if (e.vary_length && !(e.length_step_ft > 0)) return "THE LENGTH INCREMENT OF THE LENGTH VARIATION MUST BE POSITIVE.";
+  if (e.vary_length && !(e.length_step_ft > 0)) return msg::kLengthStepNotPositive;
   if (e.charts) {
-    if (!(e.chart_d_step_ft > 0)) return "THE DIAMETER INCREMENT OF THE DESIGN CHARTS MUST BE POSITIVE.";
+    if (!(e.chart_d_step_ft > 0)) return msg::kChartStepNotPositive;
     if (DiameterCount(e, kMaxChartDiameters) > kMaxChartDiameters)
-      return "THE DESIGN CHARTS WOULD ANALYSE MORE THAN " + std::to_string(kMaxChartDiameters) +
-             " DIAMETERS; INCREASE THE DIAMETER INCREMENT OR NARROW THE DIAMETER RANGE.";
+      return msg::kChartDiameters1 + std::to_string(kMaxChartDiameters) + msg::kChartDiameters2;
   } else if (DiameterCount(e, kMaxDiameters) > kMaxDiameters) {
-    return "THE DIAMETER RANGE WOULD ANALYSE MORE THAN " + std::to_string(kMaxDiameters) +
-           " DIAMETERS (ONE EVERY HALF FOOT); NARROW THE DIAMETER RANGE.";
+    return msg::kDiameterRange1 + std::to_string(kMaxDiameters) + msg::kDiameterRange2;
   }
   if (LengthCount(e, kMaxLengths) > kMaxLengths)
-    return "THE LENGTH VARIATION WOULD ANALYSE MORE THAN " + std::to_string(kMaxLengths) +
-           " SHAFT LENGTHS; INCREASE THE LENGTH INCREMENT OR NARROW THE LENGTH RANGE.";
+    return msg::kLengthVariation1 + std::to_string(kMaxLengths) + msg::kLengthVariation2;
   if (const int n = LengthCount(e, kMaxLengths) * DiameterCount(e, kMaxDiameters); n > kMaxPasses)
-    return "THE ANALYSIS WOULD RUN " + std::to_string(n) + " SHAFTS (LENGTHS TIMES DIAMETERS); THE ENGINE RUNS AT MOST " +
-           std::to_string(kMaxPasses) + ".";
+    return msg::kPassCount1 + std::to_string(n) + msg::kPassCount2 + std::to_string(kMaxPasses) + ".";
   if (e.print_step_ft > 0 && !(e.profile_bottom_ft / e.print_step_ft + 1 <= kMaxPrintRows))
-    return "THE PRINT INCREMENT WOULD PRINT MORE THAN " + std::to_string(kMaxPrintRows) +
-           " REPORT ROWS PER SHAFT; INCREASE THE PRINT INCREMENT.";
+    return msg::kPrintRows1 + std::to_string(kMaxPrintRows) + msg::kPrintRows2;
   // The depth tables hold the profile and, below a base, the bottom length and the bell
   // (their index runs that far below the tip) and the averaging zone of two base diameters.
   // A bell narrower than its stem has no shape (negative bell height and volume).
   if (e.bell_ratio != 0 && !(e.bell_ratio >= 1))
-    return "THE RATIO OF BELL TO SHAFT DIAMETER MUST BE 0 (A STRAIGHT SHAFT) OR AT LEAST 1.";
+    return msg::kBellRatio;
   if (!(e.top_length_ft <= kMaxProfileDepthFt))
-    return "THE TOP LENGTH OF THE SHAFT REACHES BEYOND THE ENGINE'S 500 FT DEPTH TABLES.";
+    return msg::kTopLengthTooDeep;
   for (const double D : {e.d_start_ft, std::max(e.d_start_ft, e.d_end_ft)}) {
     const ShaftBase b = BaseOf(D, e.bell_ratio, e.bell_angle_deg);
     if (!(std::floor(e.bottom_length_ft + 0.5) + b.HB <= kMaxProfileDepthFt))
-      return "THE BOTTOM LENGTH AND THE BELL OF THE SHAFT REACH BEYOND THE ENGINE'S 500 FT DEPTH TABLES.";
+      return msg::kBottomLengthTooDeep;
     if (!(2 * std::fabs(b.BD) <= kMaxProfileDepthFt))
-      return "A BASE DIAMETER ABOVE 250 FT IS BEYOND THE ENGINE'S 500 FT DEPTH TABLES.";
+      return msg::kBaseDiameterTooLarge;
   }
   return {};
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "message_texts.h"
 #include "streams.h"
 
 namespace korva {
@@ -12,7 +13,7 @@ namespace {
 using Item = ListReader::Item;
 
 std::string at(int end, int layer, const char* name) {
-  return std::string(name) + (end == 0 ? " AT THE TOP OF LAYER " : " AT THE BOTTOM OF LAYER ") +
+  return std::string(name) + (end == 0 ? msg::kAtTopOfLayer : msg::kAtBottomOfLayer) +
          std::to_string(layer);
 }
 
@@ -62,7 +63,7 @@ void read_layer_records(ListReader& in, LayerInput& L, int k) {
     L.PHIT = phit;
   }
   if (s <= 3) {
-    if (s == 1) in.read({{&L.ISIDE, "ISIDE OF LAYER " + std::to_string(k)}});
+    if (s == 1) in.read({{&L.ISIDE, msg::kIsideOfLayer + std::to_string(k)}});
     in.read({{&L.COEF[0], at(0, k, "COEF")}, {&L.COEF[1], at(1, k, "COEF")}});
     if (s == 1) L.DELTA = L.CU;
   }
@@ -74,7 +75,7 @@ void refuse(const std::string& what) { throw InputError(what); }
 
 ProjectInput read_project(ListReader& in, Streams& out) {
   ProjectInput p;
-  p.TITLE = in.read_text(72, "THE PROJECT TITLE");
+  p.TITLE = in.read_text(72, msg::kProjectTitle);
   out.write(kReport, "(5X,A72)", {p.TITLE});
   out.put(kTzFile, "");
   out.write(kTzFile, "(5X,A72)", {p.TITLE});
@@ -84,7 +85,7 @@ ProjectInput read_project(ListReader& in, Streams& out) {
   out.put(kTzFile, "");
   out.write(kConsole, "(5X,A72)", {p.TITLE});
 
-  in.read({{&p.IUNIT, "THE UNIT SYSTEM"}});
+  in.read({{&p.IUNIT, msg::kUnitSystem}});
   in.read({{&p.METHOD, "METHOD"},
            {&p.KCYCL, "KCYCL"},
            {&p.RCYCL, "RCYCL"},
@@ -103,9 +104,9 @@ ProjectInput read_project(ListReader& in, Streams& out) {
            {&p.TOPLEN, "TOPLEN"},
            {&p.BS, "BS"},
            {&p.Ec, "EC"}});
-  in.read({{&p.NLAYER, "THE NUMBER OF LAYERS"},
+  in.read({{&p.NLAYER, msg::kNumberOfLayers},
            {&p.WTD, "WTD"},
-           {&p.P_DGH, "THE DESIGN LOAD OR DEPTH"},
+           {&p.P_DGH, msg::kDesignLoadOrDepth},
            {&p.FST, "FST"},
            {&p.FSB, "FSB"}});
   write_run_header(p, out);
@@ -113,20 +114,20 @@ ProjectInput read_project(ListReader& in, Streams& out) {
 
   const double min_length = 6 * p.DSTART + p.TOPLEN + p.BS;
   if (p.IPENT > 0) {
-    in.read({{&p.PDMIN, "PDMIN OF THE LENGTH VARIATION"},
-             {&p.PDINCR, "PDINCR OF THE LENGTH VARIATION"}});
+    in.read({{&p.PDMIN, msg::kVariationPdmin},
+             {&p.PDINCR, msg::kVariationPdincr}});
     limits::ApplyVariationDefaults(false, p.si(), p.P_DGH, min_length, p.PDMIN, p.PDINCR, nullptr);
   }
   if (p.IChart > 0) {
-    in.read({{&p.PDMIN, "PDMIN OF THE DESIGN CHARTS"},
-             {&p.PDINCR, "PDINCR OF THE DESIGN CHARTS"},
-             {&p.DIAMINCR, "DIAMINCR OF THE DESIGN CHARTS"},
-             {&p.NPOINTPD, "THE NUMBER OF DESIGN-CHART SETTLEMENTS"}});
+    in.read({{&p.PDMIN, msg::kChartsPdmin},
+             {&p.PDINCR, msg::kChartsPdincr},
+             {&p.DIAMINCR, msg::kChartsDiamincr},
+             {&p.NPOINTPD, msg::kNumberOfSettlements}});
     if (p.NPOINTPD > kMaxSettlements) refuse(limits::SettlementCountProblem(p.NPOINTPD));
     p.PDSETT.assign(static_cast<std::size_t>(std::max(p.NPOINTPD, 0)), 0.0);
     std::vector<Item> v;
     for (std::size_t i = 0; i < p.PDSETT.size(); ++i)
-      v.emplace_back(&p.PDSETT[i], "DESIGN-CHART SETTLEMENT " + std::to_string(i + 1));
+      v.emplace_back(&p.PDSETT[i], msg::kSettlement + std::to_string(i + 1));
     in.read(v);
     limits::ApplyVariationDefaults(true, p.si(), p.P_DGH, min_length, p.PDMIN, p.PDINCR, &p.DIAMINCR);
   }
@@ -134,8 +135,8 @@ ProjectInput read_project(ListReader& in, Streams& out) {
   p.layers.resize(static_cast<std::size_t>(p.NLAYER));
   for (int k = 1; k <= p.NLAYER; ++k) {
     LayerInput& L = p.layers[static_cast<std::size_t>(k - 1)];
-    in.read({{&L.SOIL, "THE SOIL TYPE OF LAYER " + std::to_string(k)},
-             {&L.DEPTH, "THE BOTTOM DEPTH OF LAYER " + std::to_string(k)}});
+    in.read({{&L.SOIL, msg::kSoilTypeOfLayer + std::to_string(k)},
+             {&L.DEPTH, msg::kBottomDepthOfLayer + std::to_string(k)}});
     read_layer_records(in, L, k);
     // A limit of (almost) zero means "no limit".
     for (TopBottom* v : {&L.TRANLM, &L.QMAX})
@@ -145,11 +146,11 @@ ProjectInput read_project(ListReader& in, Streams& out) {
   warn_profile_depth(p, out);
 
   if (p.PrintTZCurves == 1) {
-    in.read({{&p.NTZ, "THE NUMBER OF T-Z CURVE DEPTHS"}});
+    in.read({{&p.NTZ, msg::kNumberOfTzDepths}});
     if (p.NTZ > kMaxTzDepths) refuse(limits::TzDepthCountProblem(p.NTZ));
     p.TZDEP.assign(static_cast<std::size_t>(std::max(p.NTZ, 0)), 0.0);
     for (std::size_t i = 0; i < p.TZDEP.size(); ++i)
-      in.read({{&p.TZDEP[i], "T-Z CURVE DEPTH " + std::to_string(i + 1)}});
+      in.read({{&p.TZDEP[i], msg::kTzDepth + std::to_string(i + 1)}});
   }
   return p;
 }
@@ -250,10 +251,8 @@ void warn_profile_depth(const ProjectInput& p, Streams& out) {
   // Both values are in the user's length unit here.
   if (p.METHOD != 2 || p.layers.empty()) return;
   if (!(p.P_DGH > p.layers.back().DEPTH)) return;
-  const char* block =
-      "\n\n     *********************WARNING**********************\n"
-      "     PLEASE PROVIDE THE SOIL DEPTH THAT IS TWO-DIAMETER DEEPER\n"
-      "     THAN THE TIP OF DRILLED SHAFTS\n";
+  const std::string block = std::string("\n\n     ") + msg::kWarningBanner + "\n     " +
+                            msg::kDesignDepthBelowProfile + "\n";
   out.put(kMessages, block);
   out.put(kReport, block);
 }

@@ -1,6 +1,7 @@
 #include "list_reader.h"
 
 #include "decimal_magnitude.h"
+#include "message_texts.h"
 
 #include <charconv>
 #include <cmath>
@@ -147,7 +148,7 @@ template <class It>
 void ListReader::read_items(It first, It last) {
   if (first == last) {
     // A read of no variables still consumes one line.
-    if (next_ >= lines_.size()) fail_eof("AN EMPTY LIST");
+    if (next_ >= lines_.size()) fail_eof(msg::kAnEmptyList);
     ++next_;
     return;
   }
@@ -164,17 +165,17 @@ void ListReader::read_items(It first, It last) {
         const char* problem = nullptr;
         if (item->kind == Item::kInt) {
           if (!parse_fortran_int(f.text, *static_cast<int*>(item->target)))
-            problem = " IS NOT AN INTEGER";
+            problem = msg::kNotAnInteger;
         } else {
           switch (read_real(f.text, *static_cast<double*>(item->target))) {
             case RealText::kNumber: break;
-            case RealText::kNotANumber: problem = " IS NOT A NUMBER"; break;
-            case RealText::kTooLarge: problem = " IS TOO LARGE A NUMBER"; break;
+            case RealText::kNotANumber: problem = msg::kNotANumber; break;
+            case RealText::kTooLarge: problem = msg::kTooLargeANumber; break;
           }
         }
         if (problem) {
-          throw InputError("LINE " + std::to_string(line_no) + ": " + quoted(f.text) + problem +
-                           "; EXPECTED " + item->what + ".");
+          throw InputError(msg::kLine + std::to_string(line_no) + ": " + quoted(f.text) + problem +
+                           msg::kExpected + item->what + ".");
         }
       }
     }
@@ -182,8 +183,8 @@ void ListReader::read_items(It first, It last) {
 }
 
 void ListReader::fail_eof(const std::string& what) const {
-  throw InputError("THE PROJECT FILE ENDS AFTER LINE " + std::to_string(lines_.size()) +
-                   "; EXPECTED " + what + ".");
+  throw InputError(msg::kFileEndsAfterLine + std::to_string(lines_.size()) + msg::kExpected + what +
+                   ".");
 }
 
 }  // namespace korva

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "json_writer.h"
+#include "message_texts.h"
 #include "text_file.h"
 
 namespace korva {
@@ -57,12 +58,12 @@ void open_output(Run& run, int unit, const std::string& path, std::string& failu
   if (path.empty() || run.out[unit].open(path)) return;
   const std::string why = std::strerror(errno);
   std::fprintf(stderr, "KORVA engine: cannot create \"%s\": %s\n", path.c_str(), why.c_str());
-  failures += "\n     CANNOT CREATE THE FILE \"" + path + "\": " + why;
+  failures += std::string("\n     ") + msg::kCannotCreateFile1 + path + msg::kCannotCreateFile2 + why;
 }
 
 void report_failure(Run& run, const std::string& text) {
-  const std::string block = "\n\n     *********************ERROR**********************\n     " +
-                            text + "\n     THE ANALYSIS WAS STOPPED.\n";
+  const std::string block = std::string("\n\n     ") + msg::kErrorBanner + "\n     " + text +
+                            "\n     " + msg::kAnalysisStopped + "\n";
   run.out.put(kMessages, block);
   run.out.put(kReport, block);
   std::fprintf(stderr, "KORVA engine: %s\n", text.c_str());
@@ -257,8 +258,7 @@ void RUN_DRIVER(Run& run, std::FILE* console_in, std::FILE* console_out) {
                  "KORVA engine: \"names.dat\" could not be read and the console gave no file "
                  "names; nothing was analysed.\n");
     if (!run.names.report.empty() && out[kReport].open(run.names.report)) {
-      report_failure(run, "NO FILE NAMES: \"names.dat\" COULD NOT BE READ AND THE CONSOLE "
-                          "GAVE NO ANSWER.");
+      report_failure(run, msg::kNoFileNames);
       out[kReport].close();
     }
     run.status = kStatusNoRunFiles;
@@ -284,13 +284,13 @@ void RUN_DRIVER(Run& run, std::FILE* console_in, std::FILE* console_out) {
   WRITE_RUN_DATE(run);
 
   if (!failures.empty()) {
-    report_failure(run, "AN OUTPUT FILE OF THE RUN COULD NOT BE CREATED." + failures);
+    report_failure(run, msg::kOutputFileNotCreated + failures);
     run.status = kStatusNoRunFiles;
   } else {
     try {
       MAIN_ANALYSIS(run);
     } catch (const std::exception& e) {
-      report_failure(run, std::string("INTERNAL ERROR: ") + e.what());
+      report_failure(run, msg::kInternalError + std::string(e.what()));
       run.status = kStatusInternalError;
     }
   }
