@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "frame/message_texts.h"
 #include "resistance.h"
 
 namespace korva {
@@ -22,23 +23,14 @@ double rock_value(const TopBottom& v, double zrel, double h) {
 
 void message(Streams& out, const std::string& text) { out.put(kMessages, text); }
 
-const char* const kUnitWeightError =
-    "\n\n*********************ERROR**********************\n"
-    "PLEASE INPUT THE TOTAL UNIT WEIGHT FOR THE SOIL.  THE PROGRAM\n"
-    "WILL CONSIDER THE SUBMERGED UNIT WEIGHT INTERNALLY IF THE SOIL\n"
-    "IS BELOW THE WATER TABLE WHICH SHOULD BE ENTERED BY THE USER\n\n";
+const std::string kUnitWeightError =
+    std::string("\n\n") + msg::kErrorBanner + "\n" + msg::kTotalUnitWeight + "\n\n";
 
-const char* const kSandInputError =
-    "\n\n*********************ERROR**********************\n"
-    "PLEASE INPUT EITHER THE N-VALUE FROM STANDARD PENETRATION TESTS\n"
-    "OR THE INTERNAL FRICTION ANGLE FOR SAND LAYERS\n\n";
+const std::string kSandInputError =
+    std::string("\n\n") + msg::kErrorBanner + "\n" + msg::kSandNeedsNOrPhi + "\n\n";
 
-const char* const kClayNWarning =
-    "\n\n*********************WARNING**********************\n"
-    "THE PREDICTED LOAD TRANSFER IN CLAY BASED ON THE N-VALUE\n"
-    "FROM STANDARD PENETRATION TESTS IS NOT RECOMMENDED FOR\n"
-    "THE FINAL DESIGN.  PLEASE INPUT THE UNDRAIDED SHEAR\n"
-    "STRENGTH FOR CLAY LAYERS IN THE FINAL DESIGN.\n\n";
+const std::string kClayNWarning =
+    std::string("\n\n") + msg::kWarningBanner + "\n" + msg::kClayFromN + "\n\n";
 
 template <class T>
 T& grow(std::vector<T>& v, int i) {
@@ -58,9 +50,8 @@ CapacityState make_capacity_state(const ProjectInput& in, SoilProfile profile, S
   if (in.KCYCL == 2) st.FSB = 1;  // uplift takes the shaft weight without a factor
   for (double* fs : {&st.FST, &st.FSB}) {
     if (!(*fs > 0)) {
-      message(out, "\n     *********************WARNING**********************\n"
-                   "     A FACTOR OF SAFETY OF ZERO OR LESS CANNOT DIVIDE A RESISTANCE;\n"
-                   "     A FACTOR OF 1.0 IS USED INSTEAD.\n");
+      message(out, std::string("\n     ") + msg::kWarningBanner + "\n     " +
+                       msg::kSafetyFactorNotPositive + "\n");
       *fs = 1;
     }
   }
@@ -213,8 +204,8 @@ DepthTables depth_loop(CapacityState& st, const PassGeometry& g, Streams& out) {
           }
           const IgmSandResult r = IGMSAND(s, N, B);
           if (r.no_stress)
-            message(out, "\n     NOTE: NO EFFECTIVE STRESS AT " + std::to_string(z) +
-                             " FT IN DECOMPOSED ROCK/GRAVEL; NO RESISTANCE IS TAKEN THERE.\n");
+            message(out, std::string("\n     ") + msg::kNoEffectiveStress1 + std::to_string(z) +
+                             msg::kNoEffectiveStress2 + "\n");
           FBASE = r.FBASE;
           QB_step = r.QB;
         } else {
@@ -314,9 +305,8 @@ DepthTables depth_loop(CapacityState& st, const PassGeometry& g, Streams& out) {
             B = g.DSTEM;
             if (!zero_socket_noted) {
               zero_socket_noted = true;
-              message(out, "\n     NOTE: LAYER " + std::to_string(I + 1) +
-                               " IS ROCK WITHOUT A SOCKET DIAMETER; THE SHAFT DIAMETER IS USED"
-                               "\n     FOR ITS BASE RESISTANCE.\n");
+              message(out, std::string("\n     ") + msg::kNoSocketDiameter1 + std::to_string(I + 1) +
+                               msg::kNoSocketDiameter2 + "\n");
             }
           }
           const double s = rock_value(v.CS, ZREL, H);
@@ -383,6 +373,20 @@ DepthTables depth_loop(CapacityState& st, const PassGeometry& g, Streams& out) {
   return t;
 }
 
+// Volume (ft3) of the bell of a shaft `L` ft long below depth `z`: the part of its cone
+// (from the stem's diameter at L - HB to the base diameter at L - TOE) and of its toe (the
+// base diameter from L - TOE to L) that lies deeper than z.
+static double bell_volume_below(const PassGeometry& g, int L, double z) {
+  const double top = L - g.HB, cone_bottom = L - g.TOE;
+  double v = g.AB * (L - std::max(z, cone_bottom));
+  if (z < cone_bottom && g.HB > g.TOE) {
+    const double z1 = std::max(z, top);
+    const double d1 = g.DSTEM + (g.BD - g.DSTEM) * (z1 - top) / (g.HB - g.TOE);
+    v += kPi / 12 * (cone_bottom - z1) * (d1 * d1 + d1 * g.BD + g.BD * g.BD);
+  }
+  return v;
+}
+
 TableRow table_row(const CapacityState& st, const PassGeometry& g, const DepthTables& t, int L) {
   const ProjectInput& in = st.in;
   auto at = [](const std::vector<double>& v, int i) {
@@ -394,9 +398,14 @@ TableRow table_row(const CapacityState& st, const PassGeometry& g, const DepthTa
   r.QS = at(t.QS, L);
   const ProfileLayer& tip = st.profile.layers[static_cast<std::size_t>(layer_at(st.profile, L))];
   if (in.KCYCL == 2) {
-    // Uplift: the shaft's weight (150 lb/ft3 concrete, 4050 lb/yd3), buoyant below the water.
+    // Uplift: the shaft's weight (150 lb/ft3 concrete, 4050 lb/yd3), buoyant below the water:
+    // less the water (62.4 lb/ft3, 0.02450448 tons per foot of a stem of unit diameter) that
+    // the stem and the bell displace below the water table.
     double WT = r.VOLUME * 4050 / 2000;
-    if (L > st.profile.WTD) WT -= (L - st.profile.WTD) * 0.02450448 * g.DSTEM * g.DSTEM;
+    const double WTD = st.profile.WTD;
+    const double stem_bottom = L - g.HB;
+    if (stem_bottom > WTD) WT -= (stem_bottom - WTD) * 0.02450448 * g.DSTEM * g.DSTEM;
+    if (g.belled && L > WTD) WT -= bell_volume_below(g, L, WTD) * (0.02450448 / (kPi / 4));
     r.QB = WT;
     r.LRFD_QB = WT;
   } else {

@@ -39,8 +39,8 @@ BASE_W = [0, 0.005, 0.01, 0.015, 0.025, 0.03, 0.04, 0.05, 0.07, 0.1]
 SAND_BASE = [0, 0.175, 0.345, 0.485, 0.64, 0.73, 0.88, 1.015, 1.195, 1.46]
 CLAY_BASE = [0, 0.395, 0.56, 0.7, 0.865, 0.9, 0.95, 0.97, 0.98, 0.991]
 
-# Discrepancies between the published method and the program that are reported to the
-# developers and not (yet) decided: printed as NOTED, they do not fail the run.
+# Where the program knowingly departs from the published method: printed as NOTED with the
+# difference, they do not fail the run.
 NOTED = {
     ("04-clay", "QB (base resistance)"),
     ("04-clay", "QU = QS + QB"),
@@ -56,12 +56,9 @@ NOTED = {
 NOTES = {
     "04-clay": "the hand calculation takes N_c at the depth of the base, 6·(1 + 0.2·z/D) up to "
                "its limit, as O'Neill and Reese (1999) give it. KORVA estimates N_c at the top and "
-               "the bottom of the layer and interpolates between, which gives a lower N_c inside a "
-               "thick layer. The difference is under review.",
-    "10-belled-uplift": "the hand calculation subtracts the buoyancy of the whole concrete volume "
-                        "below the water table, bell included. KORVA subtracts the buoyancy of a "
-                        "stem cross-section over the length below the water table, so the bell is "
-                        "taken at its full weight. The difference is under review.",
+               "the bottom of the layer and interpolates between them, which gives a lower N_c "
+               "inside a thick layer: the base resistance is on the safe side by the difference "
+               "shown.",
 }
 NOTES["05-clay-shale"] = NOTES["04-clay"]
 
