@@ -29,8 +29,9 @@ constexpr int kExitStatusBase = 10;
 
 void usage(std::FILE* to) {
   std::fprintf(to,
-               "Usage: korva2017-run [--library PATH] [-q] [--pdf] [--paper a4|letter] PROJECT.kv8d\n"
-               "       korva2017-run [-j N] [--library PATH] [--pdf] [--paper a4|letter] PROJECT...\n"
+               "Usage: korva2017-run [--library PATH] [-q] [--json] [--pdf] [--paper a4|letter] PROJECT.kv8d\n"
+               "       korva2017-run [-j N] [--library PATH] [--json] [--pdf] [--paper a4|letter]\n"
+               "                     PROJECT...\n"
                "       korva2017-run --check FILE\n"
                "       korva2017-run --upgrade OLD.kvd NEW.kv8d [--layout 2012|6.0]\n"
                "\n"
