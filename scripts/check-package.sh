@@ -23,6 +23,11 @@ lib="$(find "$root/usr/lib" -path '*/korva/libKorva2017_DLL.so' | head -1)"
 [ -n "$lib" ] || fail "no engine library in a private library directory"
 echo "check-package: engine library at ${lib#$root}"
 
+for manual in "Korva 2017 Users Manual.pdf" "Korva 2017 Technical Manual.pdf"; do
+  pdfinfo "$root/usr/share/doc/korva2017/$manual" >/dev/null 2>&1 || fail "no $manual in the package"
+done
+echo "check-package: both manuals in /usr/share/doc/korva2017"
+
 # The runner, from the scratch root, on a copy of an installed example.
 work="$scratch/work"
 mkdir -p "$work"

@@ -12,6 +12,8 @@ packages=(
   libxlsxwriter-dev libminizip-dev unzip xvfb xauth poppler-utils fonts-dejavu-core
   openbox x11-utils
   locales python3
+  pandoc weasyprint
+  dpkg-dev desktop-file-utils shared-mime-info libglib2.0-bin xdg-utils libxml2-utils man-db lintian
 )
 
 missing=()
