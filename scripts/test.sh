@@ -7,7 +7,7 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 
 "$here/scripts/install-deps.sh"
 "$here/scripts/build.sh" "$here/build"
-"$here/scripts/build.sh" "$here/build-asan" -DKORVA_SANITIZE=ON -DKORVA_BUILD_BENCH=OFF
+"$here/scripts/build.sh" "$here/build-asan" -DKORVA_SANITIZE=ON -DKORVA_BUILD_BENCH=OFF -DKORVA_BUILD_MANUALS=OFF
 
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 chmod 700 "$XDG_RUNTIME_DIR"
