@@ -52,28 +52,41 @@ fs::path ProgramDirectory() {
   return exe.parent_path();
 }
 
-fs::path EngineLibraryPath() {
-  const fs::path dir = ProgramDirectory();
-  const fs::path beside = dir / kEngineLibraryName;
-  std::error_code ec;
-  if (fs::is_regular_file(beside, ec)) return beside;
-#ifdef KORVA_PRIVATE_LIBDIR
-  const fs::path installed = (dir / KORVA_PRIVATE_LIBDIR / kEngineLibraryName).lexically_normal();
-  if (fs::is_regular_file(installed, ec)) return installed;
-#endif
-  return beside;
-}
+namespace {
 
-fs::path DocumentPath(const std::string& name) {
+// The file `name` beside the executable (a build tree) or, when not there, in the installed
+// directory `installed` (relative to the executable's directory; null when not configured);
+// empty when neither has it.
+fs::path BesideOrInstalled(const fs::path& name, const char* installed) {
   const fs::path dir = ProgramDirectory();
   std::error_code ec;
   if (fs::is_regular_file(dir / name, ec)) return dir / name;
-#ifdef KORVA_DOCDIR
-  const fs::path installed = (dir / KORVA_DOCDIR / name).lexically_normal();
-  if (fs::is_regular_file(installed, ec)) return installed;
-#endif
+  if (installed) {
+    const fs::path there = (dir / installed / name).lexically_normal();
+    if (fs::is_regular_file(there, ec)) return there;
+  }
   return {};
 }
+
+#ifdef KORVA_PRIVATE_LIBDIR
+constexpr const char* kPrivateLibDir = KORVA_PRIVATE_LIBDIR;
+#else
+constexpr const char* kPrivateLibDir = nullptr;
+#endif
+#ifdef KORVA_DOCDIR
+constexpr const char* kDocDir = KORVA_DOCDIR;
+#else
+constexpr const char* kDocDir = nullptr;
+#endif
+
+}  // namespace
+
+fs::path EngineLibraryPath() {
+  const fs::path found = BesideOrInstalled(kEngineLibraryName, kPrivateLibDir);
+  return found.empty() ? ProgramDirectory() / kEngineLibraryName : found;
+}
+
+fs::path DocumentPath(const std::string& name) { return BesideOrInstalled(name, kDocDir); }
 
 EngineRunResult RunEngine(const fs::path& library, const fs::path& project,
                           const std::function<void(std::int32_t)>& after_call,

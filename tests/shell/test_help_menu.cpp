@@ -1,26 +1,13 @@
 // Help > User's Manual and Help > Technical Manual: each opens its PDF, found beside the program
 // (as in this build tree), with the desktop's viewer; without a viewer a note tells where it is.
 #include <QFile>
-#include <QMenu>
-#include <QMenuBar>
 #include <QtTest>
 
 #include "engine_run.h"
 #include "main_form.h"
+#include "menu_commands.h"
 
 using korva::TMainForm;
-
-namespace {
-
-QAction* HelpEntry(TMainForm& f, const QString& text) {
-  for (QAction* top : f.menuBar()->actions())
-    if (top->menu() && top->text() == "&Help")
-      for (QAction* a : top->menu()->actions())
-        if (a->text() == text) return a;
-  return nullptr;
-}
-
-}  // namespace
 
 class HelpMenuTest : public QObject {
   Q_OBJECT
@@ -42,7 +29,7 @@ class HelpMenuTest : public QObject {
       opened << doc;
       return true;
     };
-    QAction* a = HelpEntry(f, entry);
+    QAction* a = korva::testing_shell::MenuCommand(f, "&Help", entry);
     QVERIFY(a);
     a->trigger();
     QCOMPARE(messages, QStringList());

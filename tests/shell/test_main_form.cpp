@@ -523,16 +523,6 @@ class MainFormTest : public QObject {
     QCOMPARE(f.PrevFile()[0], QFileInfo(dir.filePath("example.kv8d")).absoluteFilePath());
   }
 
-  // A command of a top-level menu of the menu bar, as the user finds it on opening the menu.
-  static QAction* menuCommand(TMainForm& f, const QString& menu, const QString& caption) {
-    for (QAction* top : f.menuBar()->actions()) {
-      if (top->text() != menu || !top->menu()) continue;
-      emit top->menu()->aboutToShow();
-      for (QAction* a : top->menu()->actions())
-        if (a->text() == caption) return a;
-    }
-    return nullptr;
-  }
   static QStringList menuTitles(TMainForm& f) {
     QStringList titles;
     for (QAction* top : f.menuBar()->actions()) titles << top->text();
@@ -564,7 +554,7 @@ class MainFormTest : public QObject {
       QCOMPARE(menuTitles(f).count("Show 3D View"), times);
     };
     buttonsShown(0);
-    QAction* open = menuCommand(f, "&Computation", "3D View");
+    QAction* open = korva::testing_shell::MenuCommand(f, "&Computation", "3D View");
     QVERIFY(open);
     open->trigger();
     buttonsShown(1);
@@ -580,12 +570,12 @@ class MainFormTest : public QObject {
     QCOMPARE(view->View.Z, 1.0);
     toolButtons(f, "Zoom Window").first()->trigger();
     QCOMPARE(view->Navigator.MouseOption, int(kMouseZoomWindow));
-    QAction* layers = menuCommand(f, "Show 3D View", "Soil Layers");
+    QAction* layers = korva::testing_shell::MenuCommand(f, "Show 3D View", "Soil Layers");
     QVERIFY(layers && layers->isChecked());
     layers->trigger();
     QVERIFY(!view->Flags.ShowSoilLayers);
 
-    QAction* combined = menuCommand(f, "Show 3D View", "Combined Plots");
+    QAction* combined = korva::testing_shell::MenuCommand(f, "Show 3D View", "Combined Plots");
     QVERIFY(combined && combined->isEnabled());
     combined->trigger();
     QPointer<TDlgPileDiagrams> diagrams = view->CombinedPlotsDialog();
@@ -630,7 +620,7 @@ class MainFormTest : public QObject {
     QMdiSubWindow* view = mdi->activeSubWindow();
     QVERIFY(view && view->isMaximized());
 
-    menuCommand(f, "Da&ta", "&Title")->trigger();
+    korva::testing_shell::MenuCommand(f, "Da&ta", "&Title")->trigger();
     QMdiSubWindow* title = mdi->activeSubWindow();
     QVERIFY(title && title != view && title->minimumSize() == title->maximumSize());
     QVERIFY(!title->isMaximized());
@@ -650,7 +640,7 @@ class MainFormTest : public QObject {
     QVERIFY2(usable(graph), qPrintable(QString("graph restored to %1 x %2").arg(graph->width()).arg(graph->height())));
     graph->showMaximized();
 
-    menuCommand(f, "&Window", "&Cascade")->trigger();
+    korva::testing_shell::MenuCommand(f, "&Window", "&Cascade")->trigger();
     const QRect room = mdi->viewport()->rect();
     const QList<QMdiSubWindow*> order = mdi->subWindowList(QMdiArea::StackingOrder);
     QCOMPARE(order.size(), 3);
